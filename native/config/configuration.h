@@ -1,0 +1,17 @@
+// Reading the launcher's configuration file into the launch settings.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class JsonValue;
+
+/// Loads launchSettings.configPath: sets the variables of "env" in this
+/// process, takes "vmArgs" while launchSettings.vmArgs is empty, and sets
+/// mainClass and classPath. Ends the process with status 1 (exitProcess) when
+/// the file cannot be loaded or lacks "mainClass" or "classPath".
+void loadConfiguration();
+
+/// Expands a "classPath" array: entries ending in ".txt" are argument files
+/// whose list after the first "-classpath" token takes their place.
+std::vector<std::string> expandClassPath(const JsonValue& array);

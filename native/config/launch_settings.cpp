@@ -1,0 +1,3 @@
+#include "launch_settings.h"
+
+LaunchSettings launchSettings;

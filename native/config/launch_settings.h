@@ -1,0 +1,21 @@
+// The launcher's process-wide settings, filled by the command line and the
+// configuration file and read by the launch sequence.
+#pragma once
+
+#include <string>
+#include <vector>
+
+/// All strings are byte strings; only javaArgs is guaranteed to be UTF-8.
+struct LaunchSettings {
+  std::string workingDirectory;          ///< entered before the configuration is read
+  std::string programName;               ///< shown in the usage lines
+  std::string configPath = "config.json";
+  bool verbose = false;
+  std::vector<std::string> javaArgs;     ///< arguments of the Java main method
+  std::vector<std::string> vmArgs;       ///< VM options after the class path option
+  std::vector<std::string> classPath;
+  std::string mainClass;                 ///< dotted form, as configured
+};
+
+/// The one instance, constructed before the entry runs.
+extern LaunchSettings launchSettings;

@@ -1,0 +1,51 @@
+// The launcher's platform layer: the few operating-system services it needs,
+// implemented once per platform (platform-win32.cpp, platform-posix.cpp).
+#pragma once
+
+#include <jni.h>
+
+#include <string>
+
+/// Entry points of the Java runtime library (JNI Invocation API).
+using GetDefaultJavaVMInitArgsFunction = jint(JNICALL*)(void* args);
+using CreateJavaVMFunction = jint(JNICALL*)(JavaVM** vm, void** env, void* args);
+
+/// Separator of path lists: ';' on Windows, ':' on POSIX (the JVM's own).
+#ifdef _WIN32
+constexpr char pathListSeparator = ';';
+#else
+constexpr char pathListSeparator = ':';
+#endif
+
+/// The Java runtime library, relative to the working directory.
+extern const char* const vmRuntimeLibraryPath;
+
+/// Makes `directory` the process's current directory; false on failure.
+bool changeWorkingDirectory(const std::string& directory);
+
+/// Sets a variable in this process's environment. An empty value is set as
+/// an empty value, not removed. False when the platform refuses the name.
+bool setEnvironmentVariable(const std::string& name, const std::string& value);
+
+/// Loads the Java runtime library and its two entry points. On failure the
+/// system's error has been reported (reportSystemError) and false returned.
+bool loadVmRuntimeLibrary(GetDefaultJavaVMInitArgsFunction* getDefaultArgs,
+                          CreateJavaVMFunction* createVm);
+
+/// Writes "Error code [N] when trying to <description>: <system text>" to
+/// standard error for the calling thread's last error.
+void reportSystemError(const char* description);
+
+/// Converts a NUL-terminated text in the system's narrow character set (the
+/// ANSI code page on Windows, the locale's on POSIX) to UTF-8. A text that
+/// cannot be converted is returned unchanged.
+std::string toUtf8(const char* text);
+
+/// Ends the process through the normal exit path (exit handlers run, streams
+/// are flushed). Every fatal error of the launcher ends here.
+[[noreturn]] void exitProcess(int status);
+
+/// Test and fuzzing seam: a hook that exitProcess calls first. The hook must
+/// not return (a harness throws from it); if it does, the process exits.
+using ExitHook = void (*)(int status);
+void setExitHook(ExitHook hook);
