@@ -1,0 +1,3 @@
+#include "check.h"
+
+int checkConfigurationFile(const std::string&) { return 2; }
