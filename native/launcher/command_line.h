@@ -3,7 +3,15 @@
 // program's arguments.
 #pragma once
 
+#include "tabopt.h"
+
 /// Fills launchSettings from the process's arguments (argv ends with a null
 /// entry). Returns false when help was shown (the caller exits with status 1);
 /// ends the process itself with status 1 on a command-line error.
 bool parseCommandLine(int argc, char** argv);
+
+/// Option handler of "-J": appends a copy of the value to the list of
+/// strings (std::vector<std::string>) that `destination` points to. Refuses
+/// nothing; without a value it changes nothing.
+tabopt_result appendVmArg(tabopt_context* context, const tabopt_option* option,
+                          const char* value, void* destination);

@@ -1,7 +1,16 @@
 #include "platform.h"
 
+#include <dlfcn.h>
+#include <errno.h>
+#include <iconv.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <stdlib.h>
+#include <string.h>
 #include <unistd.h>
+
+#include <iostream>
+#include <vector>
 
 const char* const vmRuntimeLibraryPath = "jre/lib/server/libjvm.so";
 
@@ -11,4 +20,118 @@ bool changeWorkingDirectory(const std::string& directory) {
 
 bool setEnvironmentVariable(const std::string& name, const std::string& value) {
   return setenv(name.c_str(), value.c_str(), 1) == 0;
+}
+
+namespace {
+
+/// The last dynamic-loader failure: dlerror() can be read only once and
+/// errno changes with later calls, so both are kept for reportSystemError.
+struct LoaderError {
+  int code = 0;
+  std::string text;
+};
+LoaderError lastLoaderError;
+
+void rememberLoaderError() {
+  int code = errno;
+  const char* text = dlerror();
+  lastLoaderError.code = code;
+  lastLoaderError.text = text ? text : "";
+}
+
+void* lookUpSymbol(void* library, const char* name) {
+  dlerror();
+  errno = 0;
+  void* symbol = dlsym(library, name);
+  if (!symbol) rememberLoaderError();
+  return symbol;
+}
+
+}  // namespace
+
+bool loadVmRuntimeLibrary(GetDefaultJavaVMInitArgsFunction* getDefaultArgs,
+                          CreateJavaVMFunction* createVm) {
+  // The path holds a '/', so dlopen takes it relative to the working
+  // directory and never searches LD_LIBRARY_PATH for it.
+  errno = 0;
+  void* library = dlopen(vmRuntimeLibraryPath, RTLD_NOW | RTLD_GLOBAL);
+  if (!library) {
+    rememberLoaderError();
+    reportSystemError("load libjvm.so");
+    return false;
+  }
+  *getDefaultArgs = reinterpret_cast<GetDefaultJavaVMInitArgsFunction>(
+      lookUpSymbol(library, "JNI_GetDefaultJavaVMInitArgs"));
+  if (!*getDefaultArgs) {
+    reportSystemError("obtain JNI_GetDefaultJavaVMInitArgs address");
+    return false;
+  }
+  *createVm = reinterpret_cast<CreateJavaVMFunction>(
+      lookUpSymbol(library, "JNI_CreateJavaVM"));
+  if (!*createVm) {
+    reportSystemError("obtain JNI_CreateJavaVM address");
+    return false;
+  }
+  return true;
+}
+
+void reportSystemError(const char* description) {
+  int code = errno;
+  std::string text;
+  if (!lastLoaderError.text.empty() || lastLoaderError.code != 0) {
+    code = lastLoaderError.code;
+    text = lastLoaderError.text;
+    lastLoaderError = LoaderError();
+  }
+  if (text.empty() && code != 0) text = strerror(code);
+  if (text.empty()) text = "no description available";
+  // POSIX texts carry no line break of their own; the line must still end
+  // so that the fatal line that follows stands on a line of its own.
+  if (text.back() != '\n') text += '\n';
+  std::cerr << "Error code [" << static_cast<unsigned>(code) << "] when trying to "
+            << description << ": " << text << std::flush;
+}
+
+namespace {
+
+/// The user's character set (LC_CTYPE from the environment), without
+/// touching the process's global locale, which the Java runtime reads.
+std::string userCodeset() {
+  locale_t userLocale = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
+  if (userLocale == static_cast<locale_t>(0)) return "ANSI_X3.4-1968";
+  std::string codeset = nl_langinfo_l(CODESET, userLocale);
+  freelocale(userLocale);
+  return codeset;
+}
+
+/// UTF-8 needs no conversion, and the C/POSIX locale is taken as passing
+/// bytes through: that is what users of such a locale mean by their bytes.
+bool codesetIsUtf8OrPlain(const std::string& codeset) {
+  return codeset == "UTF-8" || codeset == "utf8" || codeset == "ANSI_X3.4-1968" ||
+         codeset == "ASCII" || codeset == "US-ASCII" || codeset.empty();
+}
+
+bool convertWithIconv(iconv_t converter, const char* text, std::string* result) {
+  size_t inputLeft = strlen(text);
+  std::vector<char> output(inputLeft * 4 + 4);
+  char* input = const_cast<char*>(text);
+  char* out = output.data();
+  size_t outputLeft = output.size();
+  if (iconv(converter, &input, &inputLeft, &out, &outputLeft) == static_cast<size_t>(-1))
+    return false;
+  result->assign(output.data(), out);
+  return true;
+}
+
+}  // namespace
+
+std::string toUtf8(const char* text) {
+  static const std::string codeset = userCodeset();
+  if (codesetIsUtf8OrPlain(codeset)) return text;
+  iconv_t converter = iconv_open("UTF-8", codeset.c_str());
+  if (converter == reinterpret_cast<iconv_t>(-1)) return text;
+  std::string result;
+  bool converted = convertWithIconv(converter, text, &result);
+  iconv_close(converter);
+  return converted ? result : std::string(text);
 }

@@ -1,0 +1,90 @@
+#include "launch.h"
+
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <utility>
+
+#include "configuration.h"
+#include "launch_settings.h"
+#include "platform.h"
+#include "vm_task.h"
+
+namespace {
+
+void enterWorkingDirectory() {
+  const std::string& directory = launchSettings.workingDirectory;
+  if (directory.empty()) return;
+  if (launchSettings.verbose)
+    std::cout << "Changing working directory to " << directory << " ..." << std::endl;
+  if (!changeWorkingDirectory(directory))
+    std::cerr << "Warning: failed to change working directory to " << directory
+              << std::endl;
+}
+
+[[noreturn]] void fail(const char* message) {
+  std::cerr << "Error: " << message << std::endl;
+  exitProcess(1);
+}
+
+/// A NUL-terminated copy that the VM task releases with delete[].
+char* copyText(const std::string& text) {
+  char* copy = new char[text.size() + 1];
+  std::memcpy(copy, text.c_str(), text.size() + 1);
+  return copy;
+}
+
+std::string classPathOption() {
+  std::string option = "-Djava.class.path=";
+  const std::vector<std::string>& classPath = launchSettings.classPath;
+  for (size_t i = 0; i < classPath.size(); ++i) {
+    if (i > 0) option += pathListSeparator;
+    option += classPath[i];
+  }
+  return option;
+}
+
+/// Option 0 is the class path, then the VM options in their given order.
+JavaVMOption* buildVmOptions(const std::string& classPath) {
+  const std::vector<std::string>& vmArgs = launchSettings.vmArgs;
+  JavaVMOption* options = new JavaVMOption[vmArgs.size() + 1];
+  options[0].optionString = copyText(classPath);
+  options[0].extraInfo = nullptr;
+  for (size_t i = 0; i < vmArgs.size(); ++i) {
+    if (launchSettings.verbose) std::cout << "  # " << vmArgs[i] << std::endl;
+    options[i + 1].optionString = copyText(vmArgs[i]);
+    options[i + 1].extraInfo = nullptr;
+  }
+  return options;
+}
+
+}  // namespace
+
+void launch(VmRunner runner) {
+  enterWorkingDirectory();
+  loadConfiguration();
+  if (launchSettings.verbose) std::cout << "Loading JVM runtime library ..." << std::endl;
+  GetDefaultJavaVMInitArgsFunction getDefaultArgs = nullptr;
+  CreateJavaVMFunction createVm = nullptr;
+  if (!loadVmRuntimeLibrary(&getDefaultArgs, &createVm))
+    fail("failed to load VM runtime library!");
+
+  JavaVMInitArgs args{};
+  args.version = JNI_VERSION_1_8;
+  args.nOptions = 0;
+  args.options = nullptr;
+  args.ignoreUnrecognized = JNI_TRUE;
+  if (getDefaultArgs(&args) < 0) fail("failed to load default Java VM arguments!");
+
+  if (launchSettings.verbose) std::cout << "Passing VM options ..." << std::endl;
+  std::string classPath = classPathOption();
+  jint optionCount = static_cast<jint>(launchSettings.vmArgs.size() + 1);
+  JavaVMOption* options = buildVmOptions(classPath);
+  args.nOptions = optionCount;
+  args.options = options;
+
+  VmTask task = [createVm, &args, optionCount, options]() {
+    runVmTask(createVm, args, optionCount, options);
+  };
+  runner(std::move(task), args);
+}

@@ -1,0 +1,89 @@
+#include "vm_task.h"
+
+#include <iostream>
+#include <string>
+
+#include "java_text.h"
+#include "launch_settings.h"
+
+namespace {
+
+void progress(const char* line) {
+  if (launchSettings.verbose) std::cout << line << std::endl;
+}
+
+[[noreturn]] void fail(const std::string& message) {
+  std::cerr << "Error: " << message << std::endl;
+  exitProcess(1);
+}
+
+/// Gives up on the Java arguments: a pending exception (out of memory,
+/// most likely) is described so that the user sees why.
+[[noreturn]] void failToPassArguments(JNIEnv* env) {
+  if (env->ExceptionCheck()) env->ExceptionDescribe();
+  fail("failed to pass command line arguments!");
+}
+
+jobjectArray makeArgumentArray(JNIEnv* env) {
+  const std::vector<std::string>& javaArgs = launchSettings.javaArgs;
+  jclass stringClass = env->FindClass("java/lang/String");
+  if (!stringClass) failToPassArguments(env);
+  jobjectArray array =
+      env->NewObjectArray(static_cast<jsize>(javaArgs.size()), stringClass, nullptr);
+  if (!array) failToPassArguments(env);
+  for (size_t i = 0; i < javaArgs.size(); ++i) {
+    if (launchSettings.verbose) std::cout << "  # " << javaArgs[i] << std::endl;
+    jstring text = env->NewStringUTF(toModifiedUtf8(javaArgs[i]).c_str());
+    if (!text) failToPassArguments(env);
+    env->SetObjectArrayElement(array, static_cast<jsize>(i), text);
+    env->DeleteLocalRef(text);
+  }
+  return array;
+}
+
+std::string slashForm(std::string className) {
+  for (char& c : className)
+    if (c == '.') c = '/';
+  return className;
+}
+
+/// Calls main and tells whether it left an exception pending.
+bool invokeMain(JNIEnv* env, jobjectArray arguments) {
+  std::string className = slashForm(launchSettings.mainClass);
+  jclass mainClass = env->FindClass(className.c_str());
+  if (!mainClass) fail("failed to find main class " + className);
+  jmethodID mainMethod =
+      env->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V");
+  if (!mainMethod) fail("failed to find main method in " + className);
+  if (launchSettings.verbose)
+    std::cout << "Invoking static " << launchSettings.mainClass << ".main() function ..."
+              << std::endl;
+  env->CallStaticVoidMethod(mainClass, mainMethod, arguments);
+  if (!env->ExceptionCheck()) return false;
+  env->ExceptionDescribe();
+  return true;
+}
+
+}  // namespace
+
+void releaseVmOptions(jint optionCount, JavaVMOption* options) {
+  for (jint i = 0; i < optionCount; ++i) delete[] options[i].optionString;
+  delete[] options;
+}
+
+void runVmTask(CreateJavaVMFunction createVm, JavaVMInitArgs& args, jint optionCount,
+               JavaVMOption* options) {
+  progress("Creating Java VM ...");
+  JavaVM* vm = nullptr;
+  JNIEnv* env = nullptr;
+  if (createVm(&vm, reinterpret_cast<void**>(&env), &args) < 0)
+    fail("failed to create Java VM!");
+  progress("Passing command line arguments ...");
+  jobjectArray arguments = makeArgumentArray(env);
+  progress("Loading main class ...");
+  int status = invokeMain(env, arguments) ? 1 : 0;
+  vm->DestroyJavaVM();
+  progress("Destroyed Java VM ...");
+  releaseVmOptions(optionCount, options);
+  exitProcess(status);
+}
