@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-class JsonValue;
+#include "json.h"
 
 /// Loads launchSettings.configPath: sets the variables of "env" in this
 /// process, takes "vmArgs" while launchSettings.vmArgs is empty, and sets
@@ -15,3 +15,10 @@ void loadConfiguration();
 /// Expands a "classPath" array: entries ending in ".txt" are argument files
 /// whose list after the first "-classpath" token takes their place.
 std::vector<std::string> expandClassPath(const JsonValue& array);
+
+/// A value's kind as messages name it: "a string", "a number", "null", ...
+const char* describeKind(JsonType type);
+
+/// Writes "Warning: ignoring <what> of '<key>' in <configPath>: expected a
+/// string, found <kind>" to standard error; the value is then skipped.
+void warnNotString(const std::string& what, const char* key, JsonType found);
