@@ -1,0 +1,121 @@
+// The launch sequence with a runner that records instead of running the VM.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "launch.h"
+#include "launcher_test_support.h"
+#include "vm_task.h"
+
+namespace {
+
+class LaunchTest : public LauncherTest {
+ protected:
+  void SetUp() override {
+    LauncherTest::SetUp();
+    char buffer[4096];
+    ASSERT_NE(nullptr, getcwd(buffer, sizeof buffer));
+    startDirectory = buffer;
+    char pattern[] = "/tmp/vantrel-launch-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(pattern));
+    appDirectory = pattern;
+    launchSettings.workingDirectory = appDirectory;
+  }
+
+  void TearDown() override {
+    ASSERT_EQ(0, chdir(startDirectory.c_str()));
+    std::system(("rm -rf " + appDirectory).c_str());
+    LauncherTest::TearDown();
+  }
+
+  void writeConfig(const std::string& json) {
+    std::ofstream(appDirectory + "/config.json") << json;
+  }
+
+  void installRuntime() {
+    std::string server = appDirectory + "/jre/lib/server";
+    ASSERT_EQ(0, std::system(("mkdir -p " + server).c_str()));
+    ASSERT_EQ(0, symlink(VANTREL_TEST_LIBJVM, (server + "/libjvm.so").c_str()));
+  }
+
+  /// Launches with a runner that keeps the option strings and skips the task.
+  void launchRecording() {
+    launch([this](VmTask task, const JavaVMInitArgs& args) {
+      EXPECT_TRUE(static_cast<bool>(task));
+      EXPECT_EQ(JNI_TRUE, args.ignoreUnrecognized);
+      for (jint i = 0; i < args.nOptions; ++i) {
+        options.push_back(args.options[i].optionString);
+        EXPECT_EQ(nullptr, args.options[i].extraInfo);
+      }
+      releaseVmOptions(args.nOptions, args.options);
+    });
+  }
+
+  std::string startDirectory;
+  std::string appDirectory;
+  std::vector<std::string> options;
+};
+
+TEST_F(LaunchTest, BuildsTheOptionsAndCallsTheRunner) {
+  installRuntime();
+  writeConfig(R"({"mainClass": "app.Main", "classPath": ["a.jar", "", "b.jar"],
+                  "vmArgs": ["-Xmx512m", ""]})");
+  launchRecording();
+  EXPECT_EQ((std::vector<std::string>{"-Djava.class.path=a.jar::b.jar", "-Xmx512m", ""}),
+            options);
+}
+
+TEST_F(LaunchTest, VerboseLinesFollowTheSteps) {
+  installRuntime();
+  writeConfig(R"({"mainClass": "M", "classPath": []})");
+  launchSettings.verbose = true;
+  launchSettings.vmArgs = {"-Xmx512m"};
+  testing::internal::CaptureStdout();
+  launchRecording();
+  EXPECT_EQ("Changing working directory to " + appDirectory +
+                " ...\nLoading JVM runtime library ...\nPassing VM options ...\n"
+                "  # -Xmx512m\n",
+            testing::internal::GetCapturedStdout());
+  EXPECT_EQ((std::vector<std::string>{"-Djava.class.path=", "-Xmx512m"}), options);
+}
+
+TEST_F(LaunchTest, MissingRuntimeLibraryIsReported) {
+  writeConfig(R"({"mainClass": "M", "classPath": ["a.jar"], "env": {"VANTREL_T": "1"}})");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(1, exitStatusOf([this] { launchRecording(); }));
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(0u, err.find("Error code [")) << err;
+  EXPECT_NE(std::string::npos,
+            err.find("] when trying to load libjvm.so: jre/lib/server/libjvm.so: "));
+  EXPECT_NE(std::string::npos, err.find("\nError: failed to load VM runtime library!\n"));
+  EXPECT_STREQ("1", std::getenv("VANTREL_T"));
+}
+
+TEST_F(LaunchTest, UnenterableDirectoryIsAWarning) {
+  launchSettings.workingDirectory = appDirectory + "/missing";
+  launchSettings.configPath = appDirectory + "/none.json";
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(1, exitStatusOf([this] { launchRecording(); }));
+  EXPECT_EQ("Warning: failed to change working directory to " + appDirectory +
+                "/missing\nError: failed to load configuration: " + appDirectory +
+                "/none.json\n",
+            testing::internal::GetCapturedStderr());
+}
+
+TEST(SystemError, ReportEndsItsLineWithoutSystemText) {
+  errno = 0;
+  testing::internal::CaptureStderr();
+  reportSystemError("do something");
+  EXPECT_EQ("Error code [0] when trying to do something: no description available\n",
+            testing::internal::GetCapturedStderr());
+  errno = ENOENT;
+  testing::internal::CaptureStderr();
+  reportSystemError("open it");
+  EXPECT_EQ("Error code [2] when trying to open it: No such file or directory\n",
+            testing::internal::GetCapturedStderr());
+}
+
+}  // namespace

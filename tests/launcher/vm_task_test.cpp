@@ -1,0 +1,201 @@
+// The VM task driven by a hand-made JNI that records every call.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "launcher_test_support.h"
+#include "vm_task.h"
+
+namespace {
+
+struct FakeJni {
+  std::vector<std::string> calls;
+  std::string failAt;  ///< the call that fails (returns null or an error)
+  bool throwInMain = false;
+  bool exceptionPending = false;
+};
+FakeJni fake;
+
+jobject fakeObject(int n) { return reinterpret_cast<jobject>(static_cast<intptr_t>(n)); }
+
+bool failing(const std::string& call) {
+  fake.calls.push_back(call);
+  if (fake.failAt != call) return false;
+  fake.exceptionPending = true;
+  return true;
+}
+
+jclass JNICALL findClass(JNIEnv*, const char* name) {
+  return failing(std::string("FindClass ") + name) ? nullptr
+                                                   : static_cast<jclass>(fakeObject(1));
+}
+jobjectArray JNICALL newObjectArray(JNIEnv*, jsize length, jclass, jobject) {
+  return failing("NewObjectArray " + std::to_string(length))
+             ? nullptr
+             : static_cast<jobjectArray>(fakeObject(2));
+}
+jstring JNICALL newStringUtf(JNIEnv*, const char* text) {
+  return failing(std::string("NewStringUTF ") + text) ? nullptr
+                                                      : static_cast<jstring>(fakeObject(3));
+}
+void JNICALL setElement(JNIEnv*, jobjectArray, jsize index, jobject) {
+  fake.calls.push_back("SetObjectArrayElement " + std::to_string(index));
+}
+void JNICALL deleteLocalRef(JNIEnv*, jobject) {}
+jmethodID JNICALL getStaticMethodId(JNIEnv*, jclass, const char* name, const char* sig) {
+  return failing(std::string("GetStaticMethodID ") + name + " " + sig)
+             ? nullptr
+             : reinterpret_cast<jmethodID>(4);
+}
+void JNICALL callStaticVoidMethodV(JNIEnv*, jclass, jmethodID, va_list arguments) {
+  jobject array = va_arg(arguments, jobject);
+  fake.calls.push_back(array == fakeObject(2) ? "CallStaticVoidMethodV array"
+                                              : "CallStaticVoidMethodV ?");
+  fake.exceptionPending = fake.throwInMain;
+}
+jboolean JNICALL exceptionCheck(JNIEnv*) {
+  fake.calls.push_back("ExceptionCheck");
+  return fake.exceptionPending ? JNI_TRUE : JNI_FALSE;
+}
+void JNICALL exceptionDescribe(JNIEnv*) { fake.calls.push_back("ExceptionDescribe"); }
+jint JNICALL destroyJavaVm(JavaVM*) {
+  fake.calls.push_back("DestroyJavaVM");
+  return JNI_OK;
+}
+
+JNINativeInterface_ makeEnvTable() {
+  JNINativeInterface_ table;
+  std::memset(&table, 0, sizeof table);
+  table.FindClass = findClass;
+  table.NewObjectArray = newObjectArray;
+  table.NewStringUTF = newStringUtf;
+  table.SetObjectArrayElement = setElement;
+  table.DeleteLocalRef = deleteLocalRef;
+  table.GetStaticMethodID = getStaticMethodId;
+  table.CallStaticVoidMethodV = callStaticVoidMethodV;
+  table.ExceptionCheck = exceptionCheck;
+  table.ExceptionDescribe = exceptionDescribe;
+  return table;
+}
+
+JNINativeInterface_ envTable = makeEnvTable();
+JNIEnv_ fakeEnv{&envTable};
+JNIInvokeInterface_ vmTable{nullptr, nullptr, nullptr, destroyJavaVm,
+                            nullptr, nullptr, nullptr, nullptr};
+JavaVM_ fakeVm{&vmTable};
+
+jint JNICALL createVm(JavaVM** vm, void** env, void* args) {
+  auto* initArgs = static_cast<JavaVMInitArgs*>(args);
+  fake.calls.push_back("JNI_CreateJavaVM " + std::to_string(initArgs->nOptions));
+  if (fake.failAt == "JNI_CreateJavaVM") return JNI_ERR;
+  *vm = &fakeVm;
+  *env = &fakeEnv;
+  return JNI_OK;
+}
+
+class VmTaskTest : public LauncherTest {
+ protected:
+  void SetUp() override {
+    LauncherTest::SetUp();
+    fake = FakeJni();
+    launchSettings.mainClass = "app.Outer$Inner";
+  }
+
+  /// Runs the task over two options; returns the exit status.
+  int run() {
+    JavaVMOption* options = new JavaVMOption[2];
+    options[0] = {copy("-Djava.class.path=a.jar"), nullptr};
+    options[1] = {copy("-Xmx1g"), nullptr};
+    args = JavaVMInitArgs{JNI_VERSION_1_8, 2, options, JNI_TRUE};
+    int status = exitStatusOf([&] { runVmTask(createVm, args, 2, options); });
+    // The options are released only on a run that got past main.
+    if (fake.calls.empty() || fake.calls.back() != "DestroyJavaVM")
+      releaseVmOptions(2, options);
+    return status;
+  }
+
+  static char* copy(const char* text) {
+    return std::strcpy(new char[std::strlen(text) + 1], text);
+  }
+
+  JavaVMInitArgs args{};
+};
+
+TEST_F(VmTaskTest, RunsMainAndDestroysTheVm) {
+  launchSettings.javaArgs = {"one", "\xF0\x9F\x98\x80"};
+  EXPECT_EQ(0, run());
+  std::vector<std::string> expected = {
+      "JNI_CreateJavaVM 2",
+      "FindClass java/lang/String",
+      "NewObjectArray 2",
+      "NewStringUTF one",
+      "SetObjectArrayElement 0",
+      "NewStringUTF \xED\xA0\xBD\xED\xB8\x80",  // U+1F600 as two surrogates
+      "SetObjectArrayElement 1",
+      "FindClass app/Outer$Inner",
+      "GetStaticMethodID main ([Ljava/lang/String;)V",
+      "CallStaticVoidMethodV array",
+      "ExceptionCheck",
+      "DestroyJavaVM"};
+  EXPECT_EQ(expected, fake.calls);
+}
+
+TEST_F(VmTaskTest, PendingExceptionGivesStatusOneAfterDestroy) {
+  fake.throwInMain = true;
+  launchSettings.verbose = true;
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(1, run());
+  std::string out = testing::internal::GetCapturedStdout();
+  std::vector<std::string> tail(fake.calls.end() - 3, fake.calls.end());
+  EXPECT_EQ((std::vector<std::string>{"ExceptionCheck", "ExceptionDescribe", "DestroyJavaVM"}),
+            tail);
+  EXPECT_EQ(
+      "Creating Java VM ...\nPassing command line arguments ...\nLoading main class ...\n"
+      "Invoking static app.Outer$Inner.main() function ...\nDestroyed Java VM ...\n",
+      out);
+}
+
+TEST_F(VmTaskTest, VerboseListsJavaArguments) {
+  launchSettings.verbose = true;
+  launchSettings.javaArgs = {"a b", ""};
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(0, run());
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_NE(std::string::npos,
+            out.find("Passing command line arguments ...\n  # a b\n  # \nLoading main class"));
+}
+
+TEST_F(VmTaskTest, FailuresEndWithTheirMessage) {
+  struct Case {
+    const char* failAt;
+    const char* mainClass;
+    const char* message;
+    bool describes;  ///< the pending exception is described
+  } cases[] = {
+      {"JNI_CreateJavaVM", "app.Main", "Error: failed to create Java VM!\n", false},
+      {"FindClass app/Main", "app.Main", "Error: failed to find main class app/Main\n", false},
+      {"FindClass ", "", "Error: failed to find main class \n", false},
+      {"GetStaticMethodID main ([Ljava/lang/String;)V", "a.b.C",
+       "Error: failed to find main method in a/b/C\n", false},
+      {"FindClass java/lang/String", "app.Main",
+       "Error: failed to pass command line arguments!\n", true},
+      {"NewObjectArray 1", "app.Main", "Error: failed to pass command line arguments!\n", true},
+      {"NewStringUTF x", "app.Main", "Error: failed to pass command line arguments!\n", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failAt);
+    fake = FakeJni();
+    fake.failAt = c.failAt;
+    launchSettings.mainClass = c.mainClass;
+    launchSettings.javaArgs = {"x"};
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(1, run());
+    EXPECT_EQ(c.message, testing::internal::GetCapturedStderr());
+    bool described = false;
+    for (const std::string& call : fake.calls) described |= call == "ExceptionDescribe";
+    EXPECT_EQ(c.describes, described);
+    EXPECT_NE("DestroyJavaVM", fake.calls.back());
+  }
+}
+
+}  // namespace
