@@ -17,11 +17,13 @@ wine="$(dirname "$0")/../cmake/wine-run.sh"
 case "$action" in
   setup)
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
-      "$wine" wineboot --init >/dev/null 2>&1
+      "$wine" wineboot --init </dev/null >/dev/null 2>&1
     fi
-    "$wineserver" -p
+    # An already running server (wineboot leaves one behind) is made
+    # persistent as well; either way the status says nothing useful.
+    "$wineserver" -p </dev/null >/dev/null 2>&1 || true
     # One quiet run brings the server's caches up before the timed cases.
-    "$wine" cmd /c exit >/dev/null 2>&1 || true
+    "$wine" cmd /c exit </dev/null >/dev/null 2>&1 || true
     ;;
   cleanup)
     "$wineserver" -k 2>/dev/null || true
