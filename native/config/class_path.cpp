@@ -101,8 +101,8 @@ void appendEntry(const std::string& entry, std::vector<std::string>& result) {
   }
   ArgumentFile file = readArgumentFile(entry);
   if (!file.readable)
-    std::cerr << "Warning: failed to read class path argument file " << entry
-              << ": " << file.error << std::endl;
+    std::cerr << "Warning: failed to read class path argument file " << entry << ": "
+              << file.error << std::endl;
   result.insert(result.end(), file.entries.begin(), file.entries.end());
 }
 

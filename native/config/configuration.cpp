@@ -56,13 +56,19 @@ void appendVmArgs(const JsonValue& array) {
 const char* describeKind(JsonType type) {
   switch (type) {
     case JsonType::Integer:
-    case JsonType::Double: return "a number";
-    case JsonType::Null: return "null";
+    case JsonType::Double:
+      return "a number";
+    case JsonType::Null:
+      return "null";
     case JsonType::False:
-    case JsonType::True: return "a boolean";
-    case JsonType::String: return "a string";
-    case JsonType::Array: return "an array";
-    case JsonType::Object: return "an object";
+    case JsonType::True:
+      return "a boolean";
+    case JsonType::String:
+      return "a string";
+    case JsonType::Array:
+      return "an array";
+    case JsonType::Object:
+      return "an object";
   }
   return "an unknown value";
 }
