@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
@@ -32,18 +33,27 @@ struct LoaderError {
 };
 LoaderError lastLoaderError;
 
-void rememberLoaderError() {
-  int code = errno;
+/// dlopen leaves errno unset for most failures. A plain open of the file
+/// tells a missing or unreadable file (ENOENT, EACCES) from a file that is
+/// there but cannot be loaded (ENOEXEC).
+int libraryErrorCode(const char* path) {
+  int descriptor = open(path, O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0) return errno;
+  close(descriptor);
+  return ENOEXEC;
+}
+
+void rememberLoaderError(int code) {
   const char* text = dlerror();
   lastLoaderError.code = code;
   lastLoaderError.text = text ? text : "";
 }
 
+/// dlsym sets no errno; a missing entry point is reported as ENOENT.
 void* lookUpSymbol(void* library, const char* name) {
   dlerror();
-  errno = 0;
   void* symbol = dlsym(library, name);
-  if (!symbol) rememberLoaderError();
+  if (!symbol) rememberLoaderError(ENOENT);
   return symbol;
 }
 
@@ -53,10 +63,9 @@ bool loadVmRuntimeLibrary(GetDefaultJavaVMInitArgsFunction* getDefaultArgs,
                           CreateJavaVMFunction* createVm) {
   // The path holds a '/', so dlopen takes it relative to the working
   // directory and never searches LD_LIBRARY_PATH for it.
-  errno = 0;
   void* library = dlopen(vmRuntimeLibraryPath, RTLD_NOW | RTLD_GLOBAL);
   if (!library) {
-    rememberLoaderError();
+    rememberLoaderError(libraryErrorCode(vmRuntimeLibraryPath));
     reportSystemError("load libjvm.so");
     return false;
   }

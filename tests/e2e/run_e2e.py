@@ -1,0 +1,320 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the launcher: real app folders, real runs.
+
+With --jdk, the Java test programs are compiled and packed with that JDK,
+and each case lays out an app folder (the launcher, `jre` linked to the JDK,
+`config.json`, the jar) and checks the exact standard output, standard error
+and exit status of one run. With --standin, the folder's runtime library is
+the stand-in, which can be told to fail where a real VM cannot.
+"""
+import argparse
+import json
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+
+HELP = """Usage: vantrel [java arguments]
+       vantrel -c [options] [-- [java arguments]]
+
+Options:
+  -c, --cli
+      Enables this command line interface.
+
+  -h, --help
+      Shows help.
+
+  --cwd
+      Sets the working directory.
+
+  --config[=config.json]
+      Specifies the configuration file.
+
+  -v, --verbose
+      Prints additional information.
+
+  --console
+      Attachs a console window. [Windows only]
+
+  -J=-Xmx512m
+      JVM argument
+
+"""
+
+BASE_CONFIG = {"mainClass": "app.Probe", "classPath": ["app.jar"]}
+
+
+class Suite:
+    def __init__(self, options):
+        self.launcher = os.path.abspath(options.launcher)
+        self.work = os.path.abspath(options.work)
+        self.jdk = options.jdk
+        self.standin = options.standin
+        self.failures = []
+        shutil.rmtree(self.work, ignore_errors=True)
+        os.makedirs(self.work)
+        if self.jdk:
+            self.jar = self.build_jar()
+
+    def build_jar(self):
+        source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "java", "app")
+        classes = os.path.join(self.work, "classes")
+        files = sorted(os.path.join(source, f) for f in os.listdir(source))
+        subprocess.run([os.path.join(self.jdk, "bin", "javac"), "-d", classes] + files, check=True)
+        jar = os.path.join(self.work, "app.jar")
+        subprocess.run([os.path.join(self.jdk, "bin", "jar"), "cf", jar, "-C", classes, "."],
+                       check=True)
+        return jar
+
+    def app(self, name, config=None, files=None, runtime="jdk"):
+        """Lays out an app folder and returns its path."""
+        folder = os.path.join(self.work, name)
+        os.makedirs(folder)
+        os.symlink(self.launcher, os.path.join(folder, "vantrel"))
+        if runtime == "jdk":
+            os.symlink(self.jdk, os.path.join(folder, "jre"))
+            shutil.copy(self.jar, os.path.join(folder, "app.jar"))
+        elif runtime:
+            server = os.path.join(folder, "jre", "lib", "server")
+            os.makedirs(server)
+            shutil.copy(runtime, os.path.join(server, "libjvm.so"))
+        config = BASE_CONFIG if config is None else config
+        if config is not False:
+            write(os.path.join(folder, "config.json"), json.dumps(config))
+        for path, text in (files or {}).items():
+            write(os.path.join(folder, path), text)
+        return folder
+
+    def run(self, folder, args, env=None):
+        """Runs the launcher of `folder` from the work directory."""
+        environment = dict(os.environ, LC_ALL="C.UTF-8", **(env or {}))
+        result = subprocess.run([os.path.join(folder, "vantrel")] + args, cwd=self.work,
+                                env=environment, capture_output=True, timeout=60)
+        return result.returncode, result.stdout.decode("utf-8", "replace"), \
+            result.stderr.decode("utf-8", "replace")
+
+    def check(self, name, outcome, status, out, err):
+        """Compares an outcome with the expected status, stdout and stderr:
+        texts must be equal, patterns must match the whole output."""
+        got_status, got_out, got_err = outcome
+        problems = []
+        if got_status != status:
+            problems.append("exit status %d, expected %d" % (got_status, status))
+        for label, got, expected in (("stdout", got_out, out), ("stderr", got_err, err)):
+            if not matches(got, expected):
+                problems.append("%s:\n%s\nexpected:\n%s" % (label, got, describe(expected)))
+        print("%s %s" % ("ok  " if not problems else "FAIL", name))
+        if problems:
+            self.failures.append(name)
+            print("\n".join("    " + line for p in problems for line in p.splitlines()))
+
+    def case(self, name, args, status, out, err="", config=None, files=None, env=None,
+             runtime="jdk"):
+        folder = self.app(name, config, files, runtime)
+        self.check(name, self.run(folder, args, env), status, out, err)
+
+
+def write(path, text):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w") as f:
+        f.write(text)
+
+
+def matches(got, expected):
+    if isinstance(expected, str):
+        return got == expected
+    return expected.fullmatch(got) is not None
+
+
+def describe(expected):
+    return expected if isinstance(expected, str) else "pattern " + expected.pattern
+
+
+def code_points(args):
+    """What Probe prints in its "args" mode."""
+    lines = ["%d arguments" % len(args)]
+    for arg in args:
+        lines.append("[" + " ".join("U+%04X" % ord(c) for c in arg) + "]")
+    return "\n".join(lines) + "\n"
+
+
+def config_with(**members):
+    return dict(BASE_CONFIG, **members)
+
+
+def jdk_cases(s):
+    java_args = ["args", "plain", "", "a b", "\u00e9t\u00e9", "\U0001F600", "-c", "--console",
+                 "--", "-v"]
+    s.case("arguments", java_args, 0, code_points(java_args))
+    s.case("no arguments", [], 0, "0 arguments\n")
+    folder = s.app("invalid utf-8")
+    s.check("invalid utf-8", s.run(folder, [b"args", b"a\xffb"]), 0,
+            code_points(["args", "a\ufffdb"]), "")
+    s.case("exception in main", ["throw"], 1, "",
+           re.compile(r'Exception in thread "main" java\.lang\.IllegalStateException: boom\n'
+                      r'\tat app\.Probe\.main\(Probe\.java:\d+\)\n'))
+    s.case("System.exit", ["exit", "42"], 42, "exiting\n")
+    s.case("missing class", [], 1, "", "Error: failed to find main class app/Missing\n",
+           config=config_with(mainClass="app.Missing"))
+    s.case("missing main method", [], 1, "", "Error: failed to find main method in app/NoMain\n",
+           config=config_with(mainClass="app.NoMain"))
+    s.case("nested main class", ["x"], 0, "inner main with 1 arguments\n",
+           config=config_with(mainClass="app.Outer$Inner"))
+    s.case("missing runtime library", [], 1, "",
+           "Error code [2] when trying to load libjvm.so: jre/lib/server/libjvm.so: cannot open "
+           "shared object file: No such file or directory\n"
+           "Error: failed to load VM runtime library!\n", runtime=None)
+    s.case("missing configuration", [], 1, "", "Error: failed to load configuration: config.json\n",
+           config=False)
+    s.case("vm options from config", ["prop", "from.config", "both"], 0,
+           "from.config=1\nboth=config\n",
+           config=config_with(vmArgs=["-Dfrom.config=1", "-Dboth=config"]))
+    s.case("-J replaces config options",
+           ["-c", "-J", "-Dfrom.cli=2", "-J=-Dboth=cli", "prop", "from.config", "from.cli", "both"],
+           0, "from.config=null\nfrom.cli=2\nboth=cli\n",
+           config=config_with(vmArgs=["-Dfrom.config=1", "-Dboth=config"]))
+    s.case("env", ["env", "VANTREL_E2E", "VANTREL_EMPTY"], 0,
+           "VANTREL_E2E=from config\nVANTREL_EMPTY=\n",
+           config=config_with(env={"VANTREL_E2E": "from config", "VANTREL_EMPTY": ""}),
+           env={"VANTREL_E2E": "from the caller"})
+    folder = s.app("class path argument file", config=config_with(classPath=["deps.txt"]),
+                   files={"deps.txt": "-verbose\n-classpath\nlib/app.jar:extra.jar\n"})
+    os.renames(os.path.join(folder, "app.jar"), os.path.join(folder, "lib", "app.jar"))
+    s.check("class path argument file", s.run(folder, ["prop", "java.class.path"]), 0,
+            "java.class.path=lib/app.jar:extra.jar\n", "")
+    s.case("--config", ["-c", "--config", "alt.json", "x", "y"], 0,
+           "inner main with 2 arguments\n",
+           files={"alt.json": json.dumps(config_with(mainClass="app.Outer$Inner"))})
+    other = s.app("other folder", config=config_with(vmArgs=["-Dwhich=other"]))
+    s.case("--cwd", ["-c", "--cwd=" + other, "prop", "which", "user.dir"], 0,
+           "which=other\nuser.dir=%s\n" % other)
+    s.case("working directory is the program's", ["prop", "user.dir"], 0,
+           "user.dir=%s\n" % os.path.join(s.work, "working directory is the program's"))
+    s.case("StackOverflowError caught", ["deep"], 0, "caught: true\n")
+    s.case("StackOverflowError with -Xss", ["-c", "-J", "-Xss4m", "deep"], 0, "caught: true\n")
+    s.case("threads", ["threads"], 0, "threads: 10\nnon-daemon thread finished\n")
+    verbose_case(s)
+    s.case("help", ["-c", "--help", "x"], 1, HELP)
+    command_line_errors(s)
+    signal_case(s)
+
+
+def verbose_case(s):
+    folder = s.app("verbose", config=config_with(env={"VANTREL_B": "2", "VANTREL_AA": "1"},
+                                                 vmArgs=["-Dignored=1"]))
+    expected = """Using working directory {0} ...
+Changing working directory to {0} ...
+Setting up env...
+  VANTREL_B=2
+  VANTREL_AA=1
+Loading JVM runtime library ...
+Passing VM options ...
+  # -Dx=y
+  # -Xmx64m
+Creating Java VM ...
+Passing command line arguments ...
+  # prop
+  # x
+Loading main class ...
+Invoking static app.Probe.main() function ...
+x=y
+Destroyed Java VM ...
+""".format(folder)
+    outcome = s.run(folder, ["-c", "-v", "--cwd=" + folder, "-J", "-Dx=y", "-J", "-Xmx64m",
+                             "prop", "x"])
+    s.check("verbose", outcome, 0, expected, "")
+
+
+def command_line_errors(s):
+    folder = s.app("command line errors")
+    for args, message in [
+            (["-c", "--bad"], "Invalid option: --bad"),
+            (["--cli", "-x"], "Invalid option: -x"),
+            (["-c", "--cwd", "/tmp"], "Value required after option --cwd"),
+            (["-c", "--config"], "Value required after option --config"),
+            (["-c", "-J"], "Value required after option -J"),
+            (["-c", "--verbose=yes"], "Invalid value for option --verbose: yes")]:
+        s.check("error " + " ".join(args), s.run(folder, args), 1, "", message + "\n")
+
+
+def signal_case(s):
+    """SIGTERM ends the VM through its shutdown hooks."""
+    folder = s.app("SIGTERM runs shutdown hooks")
+    process = subprocess.Popen([os.path.join(folder, "vantrel"), "hook"], cwd=s.work,
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    first = process.stdout.readline()
+    process.send_signal(signal.SIGTERM)
+    out, err = process.communicate(timeout=60)
+    s.check("SIGTERM runs shutdown hooks",
+            (process.returncode, (first + out).decode(), err.decode()),
+            143, "waiting\nshutdown hook ran\n", "")
+
+
+def standin_cases(s):
+    runtime = s.standin
+    config = {"mainClass": "app.Main", "classPath": ["a.jar", "b.jar"], "vmArgs": ["-Xmx1g"]}
+    folder = s.app("stand-in run", config, runtime=runtime)
+    status, out, err = s.run(folder, ["one", "\U0001F600"])
+    lines = out.splitlines()
+    for wanted in ["[jvm] JNI_GetDefaultJavaVMInitArgs version=0x10008",
+                   "[jvm] JNI_CreateJavaVM version=0x10008 ignoreUnrecognized=1 nOptions=2",
+                   "[jvm] option[0]=-Djava.class.path=a.jar:b.jar",
+                   "[jvm] option[1]=-Xmx1g",
+                   "[jvm] FindClass app/Main",
+                   "[jvm] main args=2",
+                   "[jvm] DestroyJavaVM"]:
+        if wanted not in lines:
+            s.failures.append("stand-in run")
+            print("FAIL stand-in run: no line %r in\n%s" % (wanted, out))
+            break
+    else:
+        s.check("stand-in run", (status, "", err), 0, "", "")
+    for name, env, message in [
+            ("default arguments fail", {"STANDIN_FAIL_DEFAULT_ARGS": "1"},
+             "Error: failed to load default Java VM arguments!\n"),
+            ("VM creation fails", {"STANDIN_FAIL_CREATE_VM": "1"},
+             "Error: failed to create Java VM!\n"),
+            ("strings fail", {"STANDIN_FAIL_STRINGS": "1"},
+             re.compile(r'Exception in thread "main" java\.lang\.OutOfMemoryError.*\n'
+                        r'Error: failed to pass command line arguments!\n'))]:
+        folder = s.app("stand-in " + name, config, runtime=runtime)
+        status, out, err = s.run(folder, ["x"], env)
+        s.check("stand-in " + name, (status, "", err), 1, "", message)
+    # A library without the JNI entry points.
+    folder = s.app("library without entry points", config, runtime=some_other_library())
+    s.check("library without entry points", s.run(folder, []), 1, "", re.compile(
+        r"Error code \[\d+\] when trying to obtain JNI_GetDefaultJavaVMInitArgs address: "
+        r".*undefined symbol: JNI_GetDefaultJavaVMInitArgs\n"
+        r"Error: failed to load VM runtime library!\n"))
+
+
+def some_other_library():
+    """A shared library that is not a Java runtime."""
+    for path in ["/lib/x86_64-linux-gnu/libm.so.6", "/usr/lib/x86_64-linux-gnu/libm.so.6"]:
+        if os.path.exists(path):
+            return path
+    raise RuntimeError("no libm.so.6 found")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--launcher", required=True)
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--jdk")
+    parser.add_argument("--standin")
+    options = parser.parse_args()
+    suite = Suite(options)
+    if options.jdk:
+        jdk_cases(suite)
+    if options.standin:
+        standin_cases(suite)
+    if suite.failures:
+        print("%d failed: %s" % (len(suite.failures), ", ".join(suite.failures)))
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
