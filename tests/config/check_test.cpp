@@ -1,0 +1,80 @@
+// vantrel-check --config on inputs that the golden cases of the CTest suite
+// cannot carry portably: byte order marks, NUL bytes, directories.
+#include "check.h"
+
+#include "config_test_support.h"
+#include "platform.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+/// Runs the checker on `path`; returns its output followed by "status N".
+std::string check(const std::string& path) {
+  testing::internal::CaptureStdout();
+  const int status = checkConfigurationFile(path);
+  return testing::internal::GetCapturedStdout() + "status " + std::to_string(status);
+}
+
+class CheckTest : public ConfigTest {
+ protected:
+  void SetUp() override {
+    ConfigTest::SetUp();
+    write(vmRuntimeLibraryPath, "");
+    write("app.jar", "");
+  }
+};
+
+TEST_F(CheckTest, Outputs) {
+  struct Case {
+    std::string config;  // may hold NUL bytes
+    const char* output;
+  } cases[] = {
+      {R"({"mainClass": "a.Main", "classPath": ["app.jar"]})",
+       "config.json: ok\nstatus 0"},
+      {"\xEF\xBB\xBF{\"mainClass\": \"M\", \"classPath\": []}",
+       "config.json:1:1: error: document root must be object or array (the file starts "
+       "with a UTF-8 byte order mark, which the launcher does not accept: save it "
+       "without "
+       "one)\nconfig.json: 1 error, 0 warnings\nstatus 1"},
+      {"{\"mainClass\": \"M\",\r\n \"classPath\": [\"app.jar\"]}\r\n\r\n\0{garbage"s,
+       "config.json:4:1: warning: NUL byte: the launcher ignores everything from here "
+       "on\n"
+       "config.json: 0 errors, 1 warning\nstatus 0"},
+      {"{\"mainClass\": \"M\",\r\n \"classPath\": [\"app.jar\"]\0}"s,
+       "config.json:2:26: warning: NUL byte: the launcher ignores everything from here "
+       "on\n"
+       "config.json:2:26: error: expected ,\nconfig.json: 1 error, 1 warning\nstatus 1"},
+      {R"({"mainClass": "M", "classPath": ["dir.txt", "app.jar"]})",
+       "config.json: warning: class path argument file \"dir.txt\" cannot be read (Is a "
+       "directory); the launcher skips it\nconfig.json: 0 errors, 1 warning\nstatus 0"},
+      {R"({"env": {"": "x", "A=B": "y", "C": "\u0000"}, "mainClass": "M.class",
+           "classPath": ["app.jar"]})",
+       "config.json: warning: member '' of 'env': a variable name must not be empty or "
+       "hold '='; the launcher cannot set it\n"
+       "config.json: warning: member 'C' of 'env' holds a NUL byte: the launcher passes "
+       "on "
+       "only the text before it\n"
+       "config.json: warning: member 'A=B' of 'env': a variable name must not be empty "
+       "or "
+       "hold '='; the launcher cannot set it\n"
+       "config.json: error: 'mainClass' \"M.class\" names a file: expected the class "
+       "name "
+       "without extension\nconfig.json: 1 error, 3 warnings\nstatus 1"},
+  };
+  std::filesystem::create_directory("dir.txt");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.config);
+    write("config.json", c.config);
+    EXPECT_EQ(check("config.json"), c.output);
+  }
+}
+
+TEST_F(CheckTest, ConfigurationThatIsADirectory) {
+  std::filesystem::create_directory("conf");
+  EXPECT_EQ(check("conf"),
+            "conf: error: cannot read file: Is a directory\nconf: 1 error, 0 "
+            "warnings\nstatus 1");
+}
+
+}  // namespace

@@ -1,0 +1,125 @@
+// Class path expansion: argument files, their tokens and path lists, and
+// files that cannot be read.
+#include "class_path.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "config_test_support.h"
+#include "configuration.h"
+#include "json.h"
+#include "platform.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+/// `text` with every '@' replaced by the platform's path-list separator.
+std::string withSeparator(std::string text) {
+  for (char& c : text)
+    if (c == '@') c = pathListSeparator;
+  return text;
+}
+
+/// Expands a "classPath" array given as JSON text; stores standard error.
+Strings expand(const std::string& json, std::string* err = nullptr) {
+  const JsonDocument document = parseJson(json);
+  EXPECT_TRUE(document.ok()) << json;
+  testing::internal::CaptureStderr();
+  Strings result = expandClassPath(document.root());
+  const std::string captured = testing::internal::GetCapturedStderr();
+  if (err)
+    *err = captured;
+  else
+    EXPECT_EQ(captured, "");
+  return result;
+}
+
+TEST_F(ConfigTest, ArgumentFileContents) {
+  struct Case {
+    const char* content;  // '@' stands for the path-list separator
+    Strings entries;      // between a.jar and b.jar
+  } cases[] = {
+      {"-classpath x.jar@y.jar\n", {"x.jar", "y.jar"}},
+      {"-classpath\r\nx.jar@y.jar\r\n", {"x.jar", "y.jar"}},
+      {"\t\v\f-classpath\v\fx.jar\t", {"x.jar"}},
+      {"x.jar@@y.jar", {}},  // no marker
+      {"-classpath x.jar@@y.jar", {"x.jar", "", "y.jar"}},
+      {"-classpath @x.jar", {"", "x.jar"}},
+      {"-classpath x.jar@", {"x.jar"}},
+      {"-classpath @", {""}},
+      {"-verbose -cp a -classpath x.jar", {"x.jar"}},
+      {"-classpath x.jar -classpath y.jar", {"x.jar"}},
+      {"-classpath x.jar\n-classpath", {"x.jar"}},
+      {"foo -classpath", {}},
+      {"-classpathX x.jar", {"x.jar"}},
+      {"--classpath x.jar", {}},
+      {"-classpat x.jar", {}},
+      {"-classpath lib/my libs/x.jar", {"lib/my"}},
+      {"-classpath \xC3\xA9\xFF.jar", {"\xC3\xA9\xFF.jar"}},
+      {"", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.content);
+    write("deps.txt", withSeparator(c.content));
+    Strings expected{"a.jar"};
+    for (const std::string& entry : c.entries) expected.push_back(withSeparator(entry));
+    expected.push_back("b.jar");
+    EXPECT_EQ(expand(R"(["a.jar", "deps.txt", "b.jar"])"), expected);
+  }
+}
+
+TEST_F(ConfigTest, OnlyEntriesEndingInTxtAreArgumentFiles) {
+  write(".txt", "-classpath dot.jar");
+  write("lib/deps.txt", "-classpath x.jar");
+  EXPECT_EQ(expand(R"(["deps.TXT", "txt", "a.txt.jar", ".txt", "", "lib/deps.txt",
+                       "lib/deps.txt"])"),
+            (Strings{"deps.TXT", "txt", "a.txt.jar", "dot.jar", "", "x.jar", "x.jar"}));
+  EXPECT_EQ(expand("[]"), Strings{});
+}
+
+TEST_F(ConfigTest, ReadsAVeryLongListToken) {
+  std::string list;
+  Strings expected;
+  for (int i = 0; i < 50000; ++i) {
+    expected.push_back("lib/library-" + std::to_string(i) + ".jar");
+    list += expected.back() + pathListSeparator;
+  }
+  write("deps.txt", std::string(100000, ' ') + "-classpath " + list);
+  EXPECT_EQ(expand(R"(["deps.txt"])"), expected);
+}
+
+TEST_F(ConfigTest, UnreadableArgumentFilesAreReportedAndSkipped) {
+  write("good.txt", "-classpath x.jar");
+  std::filesystem::create_directory("dir.txt");
+  std::string err;
+  EXPECT_EQ(expand(R"(["a.jar", "missing.txt", "good.txt", "dir.txt", "b.jar"])", &err),
+            (Strings{"a.jar", "x.jar", "b.jar"}));
+  EXPECT_EQ(
+      err,
+      "Warning: failed to read class path argument file missing.txt: No such file or "
+      "directory\n"
+      "Warning: failed to read class path argument file dir.txt: Is a directory\n");
+}
+
+TEST_F(ConfigTest, ArgumentFileWithoutReadPermission) {
+  if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  write("secret.txt", "-classpath x.jar");
+  chmod("secret.txt", 0);
+  std::string err;
+  EXPECT_EQ(expand(R"(["secret.txt", "a.jar"])", &err), Strings{"a.jar"});
+  EXPECT_EQ(err,
+            "Warning: failed to read class path argument file secret.txt: Permission "
+            "denied\n");
+}
+
+TEST_F(ConfigTest, ReadsAnArgumentFileFromAPipeThatEnds) {
+  ASSERT_EQ(mkfifo("pipe.txt", 0600), 0);
+  std::thread writer([] { std::ofstream("pipe.txt") << "-verbose\n-classpath x.jar"; });
+  EXPECT_EQ(expand(R"(["pipe.txt", "a.jar"])"), (Strings{"x.jar", "a.jar"}));
+  writer.join();
+}
+
+}  // namespace
