@@ -10,17 +10,23 @@
 
 static const tabopt_help_layout default_layout = {2, 6, 1};
 
-/* printf field widths and precisions are int. */
-static int field_width(size_t width)
+/* printf field widths and precisions are int, and each padded piece writes
+ * at least one character after its padding: a width of INT_MAX or more can
+ * never be formatted, so such a piece is left out at once rather than
+ * measured by vsnprintf, which would count out the whole padding first. */
+static bool fits_field(size_t width)
 {
-    return width > (size_t)INT_MAX ? INT_MAX : (int)width;
+    return width < (size_t)INT_MAX;
 }
 
 /* Writes the names of a row that has at least one; returns the number of
  * characters written (0 when the append failed). */
 static size_t append_names(text_buffer *buffer, const tabopt_option *row,
-                           int indent)
+                           size_t indent_width)
 {
+    if (!fits_field(indent_width))
+        return 0;
+    int indent = (int)indent_width;
     bool has_long = row->long_name && row->long_name[0] != '\0';
     bool has_short = row->short_name != 0;
     int written;
@@ -45,16 +51,16 @@ static size_t append_value_name(text_buffer *buffer, const tabopt_option *row)
 }
 
 /* Writes the description's lines, the first one padded from `position` to
- * `column`, the others indented to `column`. Requires position < column or
- * position 0. */
+ * `column`, the others indented to `column`. Requires position <= column. */
 static void append_description(text_buffer *buffer, const char *text,
                                size_t column, size_t position)
 {
     for (;;) {
         const char *end = strchr(text, '\n');
         size_t length = end ? (size_t)(end - text) : strlen(text);
-        append_formatted(buffer, "%*s%.*s\n", field_width(column - position), "",
-                         field_width(length), text);
+        size_t padding = column - position;
+        if (fits_field(padding) && fits_field(length))
+            append_formatted(buffer, "%*s%.*s\n", (int)padding, "", (int)length, text);
         position = 0;
         if (!end)
             return;
@@ -71,7 +77,7 @@ static void append_entry(text_buffer *buffer, const tabopt_option *row,
     if (!named) {
         append_formatted(buffer, "%s\n", row->description);
     } else {
-        size_t position = append_names(buffer, row, field_width(layout->indent_width));
+        size_t position = append_names(buffer, row, layout->indent_width);
         position += append_value_name(buffer, row);
         if (position >= layout->text_column) {
             append_formatted(buffer, "\n");
