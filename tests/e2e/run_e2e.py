@@ -89,7 +89,8 @@ class Suite:
 
     def run(self, folder, args, env=None):
         """Runs the launcher of `folder` from the work directory."""
-        environment = dict(os.environ, LC_ALL="C.UTF-8", **(env or {}))
+        environment = dict(os.environ, LC_ALL="C.UTF-8")
+        environment.update(env or {})
         result = subprocess.run([os.path.join(folder, "vantrel")] + args, cwd=self.work,
                                 env=environment, capture_output=True, timeout=60)
         return result.returncode, result.stdout.decode("utf-8", "replace"), \
@@ -152,6 +153,7 @@ def jdk_cases(s):
     folder = s.app("invalid utf-8")
     s.check("invalid utf-8", s.run(folder, [b"args", b"a\xffb"]), 0,
             code_points(["args", "a\ufffdb"]), "")
+    latin1_locale_case(s)
     s.case("exception in main", ["throw"], 1, "",
            re.compile(r'Exception in thread "main" java\.lang\.IllegalStateException: boom\n'
                       r'\tat app\.Probe\.main\(Probe\.java:\d+\)\n'))
@@ -199,6 +201,22 @@ def jdk_cases(s):
     s.case("help", ["-c", "--help", "x"], 1, HELP)
     command_line_errors(s)
     signal_case(s)
+
+
+def latin1_locale_case(s):
+    """Under a Latin-1 locale the arguments are converted to UTF-8."""
+    locales = os.path.join(s.work, "locales")
+    os.makedirs(locales)
+    made = subprocess.run(["localedef", "-i", "en_US", "-f", "ISO-8859-1",
+                           os.path.join(locales, "en_US.ISO-8859-1")],
+                          capture_output=True).returncode == 0
+    if not made:
+        print("skip Latin-1 locale (localedef cannot make en_US.ISO-8859-1)")
+        return
+    folder = s.app("Latin-1 locale")
+    outcome = s.run(folder, [b"args", b"\xe9t\xe9"],
+                    {"LOCPATH": locales, "LC_ALL": "en_US.ISO-8859-1"})
+    s.check("Latin-1 locale", outcome, 0, code_points(["args", "\u00e9t\u00e9"]), "")
 
 
 def verbose_case(s):
