@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "failing_allocation.h"
 #include "launcher_test_support.h"
 
 namespace {
@@ -123,6 +124,19 @@ TEST_F(CommandLineTest, ErrorsEndTheProcess) {
     EXPECT_EQ(1, exitStatusOf([&] { parse(arguments); }));
     EXPECT_EQ(c.message, testing::internal::GetCapturedStderr());
     EXPECT_EQ("", testing::internal::GetCapturedStdout());
+  }
+}
+
+TEST_F(CommandLineTest, NoParserContextEndsTheProcessInEveryMode) {
+  for (const Strings& arguments : {Strings{"vantrel"}, Strings{"vantrel", "x"},
+                                   Strings{"vantrel", "-c", "--help"}}) {
+    testing::internal::CaptureStderr();
+    int status = exitStatusOf([&] {
+      FailingAllocation failing(1, true);
+      parse(arguments);
+    });
+    EXPECT_EQ(1, status);
+    EXPECT_EQ("Error: failed to parse command line!\n", testing::internal::GetCapturedStderr());
   }
 }
 
