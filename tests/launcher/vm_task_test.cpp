@@ -155,16 +155,6 @@ TEST_F(VmTaskTest, PendingExceptionGivesStatusOneAfterDestroy) {
       out);
 }
 
-TEST_F(VmTaskTest, VerboseListsJavaArguments) {
-  launchSettings.verbose = true;
-  launchSettings.javaArgs = {"a b", ""};
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(0, run());
-  std::string out = testing::internal::GetCapturedStdout();
-  EXPECT_NE(std::string::npos,
-            out.find("Passing command line arguments ...\n  # a b\n  # \nLoading main class"));
-}
-
 TEST_F(VmTaskTest, FailuresEndWithTheirMessage) {
   struct Case {
     const char* failAt;

@@ -26,11 +26,4 @@ TEST(VmThread, StackSizeFollowsTheLastXss) {
   EXPECT_EQ(8u << 20, stackSizeFor({"-Xss2q"}));
 }
 
-TEST(VmThread, RunsTheTaskAndWaits) {
-  JavaVMInitArgs args{JNI_VERSION_1_8, 0, nullptr, JNI_TRUE};
-  bool ran = false;
-  runOnVmThread([&ran] { ran = true; }, args);
-  EXPECT_TRUE(ran);
-}
-
 }  // namespace
