@@ -4,49 +4,63 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 #include "json_pow10.h"
 
 namespace {
 
-/// Integers up to this value take another digit and stay 32-bit integers.
-constexpr uint32_t kIntegerDigitLimit = 214748355;
+// Below 2^53 every binary64 step m = 10m + d is exact, so digits gathered
+// in an integer there give bit for bit the binary64 result.
 
-/// Below this, 10m + d stays under 2^53, where every binary64 step is exact:
-/// digits gathered in an integer give bit for bit the binary64 result.
-constexpr uint64_t kExactDigitLimit = 900719925474098;
+/// kDigitsLimit[k]: while the mantissa is at most this, k more digits keep
+/// it below 2^53.
+constexpr uint64_t kDigitsLimit[9] = {
+    0,           900719925474098, 90071992547408, 9007199254739, 900719925473,
+    90071992546, 9007199253,     900719924,      90071991};
+constexpr uint64_t kPowersOfTen[9] = {1,      10,      100,      1000,     10000,
+                                      100000, 1000000, 10000000, 100000000};
 
 /// The literal's mantissa digits so far, exact while they fit.
 struct Mantissa {
-  uint64_t exact;
-  double approximate;
-  bool inexact;
+  uint64_t exact = 0;
+  double approximate = 0.0;
+  bool inexact = false;
 };
 
-/// Takes a run of digits into the mantissa; returns the position after it
-/// or null when the text ends. `count` receives the number of digits.
-Byte* takeDigits(Byte* p, const Byte* end, Mantissa& m, int64_t& count) {
-  Byte* start = p;
+/// Takes digits from `p` towards `stop` while the mantissa stays exact,
+/// several at a time; `end` is the end of the text. Returns where it stopped.
+const Byte* takeExactDigits(const Byte* p, const Byte* stop, const Byte* end,
+                            uint64_t& exact) {
+  if (kJsonEightBytesAtOnce) {
+    while (stop - p >= 8 && exact <= kDigitsLimit[8]) {
+      exact = exact * kPowersOfTen[8] + eightDigitValue(loadEight(p));
+      p += 8;
+    }
+    if (p != stop && stop - p < 8 && end - p >= 8) {
+      size_t count = static_cast<size_t>(stop - p);
+      while (count > 0 && exact > kDigitsLimit[count]) --count;
+      if (count > 0) {
+        exact = exact * kPowersOfTen[count] + shortDigitValue(p, count, end);
+        p += count;
+      }
+    }
+  }
+  while (p != stop && exact <= kDigitsLimit[1]) exact = exact * 10 + (*p++ - '0');
+  return p;
+}
+
+/// Takes the digits from `p` to `stop` into the mantissa.
+void takeDigits(const Byte* p, const Byte* stop, const Byte* end, Mantissa& m) {
   if (!m.inexact) {
-    while (isDigit(*p) && m.exact <= kExactDigitLimit) {
-      m.exact = m.exact * 10 + static_cast<unsigned>(*p - '0');
-      if (++p == end) return nullptr;
-    }
-    if (!isDigit(*p)) {
-      count = p - start;
-      return p;
-    }
+    p = takeExactDigits(p, stop, end, m.exact);
+    if (p == stop) return;
     m.inexact = true;
     m.approximate = static_cast<double>(m.exact);
   }
-  while (isDigit(*p)) {
-    m.approximate = m.approximate * 10.0 + static_cast<double>(*p - '0');
-    if (++p == end) return nullptr;
-  }
-  count = p - start;
-  return p;
+  double approximate = m.approximate;
+  while (p != stop) approximate = approximate * 10.0 + (*p++ - '0');
+  m.approximate = approximate;
 }
 
 /// Reads the exponent digits after "e" (and its sign); values beyond the
@@ -107,48 +121,34 @@ double scale(const Mantissa& m, int64_t exponent, const Byte* digits,
 
 NumberScan endOfText() { return NumberScan{nullptr, 0, JsonType::Integer}; }
 
-/// The literal turned out not to be a 32-bit integer: `p` stands at the
-/// first byte that made it a double (a digit, ".", "e" or "E").
-NumberScan scanDouble(Byte* literal, Byte* p, const Byte* end, bool negative,
-                      uint32_t integer) {
-  Byte* digits = negative ? literal + 1 : literal;
-  Mantissa m{integer, 0.0, false};
-  int64_t count = 0;
+}  // namespace
+
+NumberScan scanLongNumber(Byte* digits, Byte* p, const Byte* end, bool negative) {
+  Mantissa m;
+  takeDigits(digits, p, end, m);
+  bool isDouble = m.inexact || m.exact > kJsonLargestInteger;
   int64_t exponent = 0;
-  if ((p = takeDigits(p, end, m, count)) == nullptr) return endOfText();
   if (*p == '.') {
-    if (++p == end) return endOfText();
-    if ((p = takeDigits(p, end, m, count)) == nullptr) return endOfText();
-    exponent = -count;
+    isDouble = true;
+    Byte* fraction = ++p;
+    if (p == end || (p = skipDigits(p, end)) == end) return endOfText();
+    takeDigits(fraction, p, end, m);
+    exponent = -(p - fraction);
   }
   if ((*p | 0x20) == 'e') {
+    isDouble = true;
     if (++p == end) return endOfText();
     if ((p = takeExponent(p, end, exponent)) == nullptr) return endOfText();
+  }
+  if (!isDouble) {
+    // Leading zeros can keep a long digit string a 32-bit integer.
+    int32_t value = static_cast<int32_t>(m.exact);
+    return NumberScan{p, static_cast<uint32_t>(negative ? -value : value),
+                      JsonType::Integer};
   }
   double value = scale(m, exponent, digits, p);
   if (negative) value = -value;
   uint64_t bits;
   std::memcpy(&bits, &value, sizeof bits);
   return NumberScan{p, bits, JsonType::Double};
-}
-
-}  // namespace
-
-NumberScan scanNumber(Byte* p, const Byte* end) {
-  Byte* literal = p;
-  bool negative = *p == '-';
-  if (negative && ++p == end) return endOfText();
-  uint32_t integer = 0;
-  while (isDigit(*p)) {
-    if (integer > kIntegerDigitLimit) break;
-    integer = integer * 10 + static_cast<uint32_t>(*p - '0');
-    if (++p == end) return endOfText();
-  }
-  if (!isDigit(*p) && *p != '.' && (*p | 0x20) != 'e') {
-    // At most 2147483559: the negation fits in 32 bits.
-    int32_t value = static_cast<int32_t>(integer);
-    if (negative) value = -value;
-    return NumberScan{p, static_cast<uint32_t>(value), JsonType::Integer};
-  }
-  return scanDouble(literal, p, end, negative, integer);
 }

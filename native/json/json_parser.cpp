@@ -13,6 +13,7 @@
 // only after they have been read in full, so their slot lies in bounds too.
 #include "json.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -206,55 +207,34 @@ inline Byte* readString(ParserState& s, Byte* p, uint64_t& start,
   return decodeString(s, special, stop);
 }
 
-/// True when member `a` (key start, key end) sorts before member `b`: the
-/// shorter key first, equal lengths by unsigned bytes.
-inline bool keyBefore(const Byte* input, const uint64_t* a, const uint64_t* b) {
-  uint64_t lengthA = a[1] - a[0];
-  uint64_t lengthB = b[1] - b[0];
-  if (lengthA != lengthB) return lengthA < lengthB;
-  return lengthA != 0 && std::memcmp(input + a[0], input + b[0], lengthA) < 0;
-}
+/// One member triple of an object being closed: key start, key end, value.
+struct MemberSlots {
+  uint64_t word[3];
+};
+static_assert(sizeof(MemberSlots) == 3 * sizeof(uint64_t), "triples are packed");
 
-inline void swapMembers(uint64_t* a, uint64_t* b) {
-  std::swap(a[0], b[0]);
-  std::swap(a[1], b[1]);
-  std::swap(a[2], b[2]);
-}
-
-void insertionSortMembers(const Byte* input, uint64_t* members, uint64_t n) {
-  for (uint64_t i = 1; i < n; ++i) {
-    uint64_t held[3] = {members[3 * i], members[3 * i + 1], members[3 * i + 2]};
-    uint64_t j = i;
-    for (; j > 0 && keyBefore(input, held, members + 3 * (j - 1)); --j) {
-      std::memcpy(members + 3 * j, members + 3 * (j - 1), 3 * sizeof(uint64_t));
-    }
-    std::memcpy(members + 3 * j, held, sizeof held);
+/// Member order: the shorter key first, keys of equal length by their bytes
+/// as unsigned values.
+struct KeyOrder {
+  const Byte* input;
+  bool operator()(const MemberSlots& a, const MemberSlots& b) const {
+    uint64_t length = a.word[1] - a.word[0];
+    uint64_t lengthB = b.word[1] - b.word[0];
+    if (length != lengthB) return length < lengthB;
+    if (length == 0) return false;
+    const Byte* keyA = input + a.word[0];
+    const Byte* keyB = input + b.word[0];
+    // Most keys of equal length already differ in their first byte.
+    if (*keyA != *keyB) return *keyA < *keyB;
+    return std::memcmp(keyA, keyB, length) < 0;
   }
-}
+};
 
-void siftDownMember(const Byte* input, uint64_t* members, uint64_t root,
-                    uint64_t n) {
-  for (;;) {
-    uint64_t child = 2 * root + 1;
-    if (child >= n) return;
-    if (child + 1 < n &&
-        keyBefore(input, members + 3 * child, members + 3 * (child + 1)))
-      ++child;
-    if (!keyBefore(input, members + 3 * root, members + 3 * child)) return;
-    swapMembers(members + 3 * root, members + 3 * child);
-    root = child;
-  }
-}
-
-/// Sorts member triples in place; heapsort keeps large objects at n log n
-/// without any extra memory.
+/// Sorts the member triples in place (n log n, no extra memory). The words
+/// are viewed as an array of MemberSlots, an aggregate of the same words.
 void sortMembers(const Byte* input, uint64_t* members, uint64_t n) {
-  if (n <= 16) return insertionSortMembers(input, members, n);
-  for (uint64_t i = n / 2; i-- > 0;) siftDownMember(input, members, i, n);
-  for (uint64_t end = n - 1; end > 0; --end) {
-    swapMembers(members, members + 3 * end);
-    siftDownMember(input, members, 0, end);
-  }
+  MemberSlots* first = reinterpret_cast<MemberSlots*>(members);
+  std::sort(first, first + n, KeyOrder{input});
 }
 
 /// Moves the slots from `first` up to `bottom` into a block just below `top`

@@ -30,6 +30,16 @@ inline int countTrailingZeros(unsigned mask) {
 #endif
 }
 
+inline int countTrailingZeros64(uint64_t mask) {
+#if defined(_MSC_VER) && !defined(__clang__)
+  unsigned long index;
+  _BitScanForward64(&index, mask);
+  return static_cast<int>(index);
+#else
+  return __builtin_ctzll(mask);
+#endif
+}
+
 /// Index of the first byte of the 16 at `p` that is not whitespace, or 16.
 #ifdef VANTREL_JSON_SSE2
 inline int firstNonWhitespace16(const Byte* p) {
