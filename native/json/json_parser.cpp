@@ -237,24 +237,28 @@ void sortMembers(const Byte* input, uint64_t* members, uint64_t n) {
   std::sort(first, first + n, KeyOrder{input});
 }
 
-/// Moves the slots from `first` up to `bottom` into a block just below `top`
-/// and re-bases their value words on the block's count word. Returns the
-/// new top, which is the block's count word.
-uint64_t* closeContainer(const Byte* input, JsonType type, uint64_t* first,
-                         uint64_t* bottom, uint64_t* top) {
+// Closing a container moves its slots from `first` up to `bottom` into a
+// block just below `top` and re-bases their value words on the block's
+// count word; the new top is that count word. Every payload points at or
+// above the current top, so subtracting the shift never reaches the type
+// bits. The destination never lies below the source, so moving from the
+// last word down is safe where the two overlap.
+
+inline uint64_t* closeArray(uint64_t* first, uint64_t* bottom, uint64_t* top) {
   uint64_t words = static_cast<uint64_t>(bottom - first);
   uint64_t* newTop = top - words - 1;
-  // Every payload points at or above the current top, so it never drops
-  // below the shift and the type bits stay intact.
   uint64_t shift = static_cast<uint64_t>(newTop - first);
-  // The destination never lies below the source: moving from the last word
-  // down is safe where the two overlap.
-  if (type == JsonType::Array) {
-    for (uint64_t i = words; i-- > 0;) newTop[1 + i] = first[i] - shift;
-    *newTop = words;
-    return newTop;
-  }
-  uint64_t count = words / 3;
+  for (uint64_t i = words; i-- > 0;) newTop[1 + i] = first[i] - shift;
+  *newTop = words;
+  return newTop;
+}
+
+/// Also sorts the member triples, in place.
+uint64_t* closeObject(const Byte* input, uint64_t* first, uint64_t* bottom,
+                      uint64_t* top) {
+  uint64_t count = static_cast<uint64_t>(bottom - first) / 3;
+  uint64_t* newTop = top - 3 * count - 1;
+  uint64_t shift = static_cast<uint64_t>(newTop - first);
   sortMembers(input, first, count);
   for (uint64_t i = count; i-- > 0;) {
     newTop[3 + 3 * i] = first[2 + 3 * i] - shift;
@@ -316,7 +320,9 @@ bool parseText(ParserState& s) {
     if (b == closer) {
       ++p;
       uint64_t headerWord = *header;
-      top = closeContainer(s.inputStart, type, header + 1, bottom, top);
+      top = type == JsonType::Array
+                ? closeArray(header + 1, bottom, top)
+                : closeObject(s.inputStart, header + 1, bottom, top);
       if (wordPayload(headerWord) == kJsonPayloadMask) {
         s.rootType = type;
         s.top = top;
