@@ -28,39 +28,40 @@ struct Mantissa {
   bool inexact = false;
 };
 
-/// Takes digits from `p` towards `stop` while the mantissa stays exact,
-/// several at a time; `end` is the end of the text. Returns where it stopped.
-const Byte* takeExactDigits(const Byte* p, const Byte* stop, const Byte* end,
-                            uint64_t& exact) {
-  if (kJsonEightBytesAtOnce) {
-    while (stop - p >= 8 && exact <= kDigitsLimit[8]) {
-      exact = exact * kPowersOfTen[8] + eightDigitValue(loadEight(p));
-      p += 8;
-    }
-    if (p != stop && stop - p < 8 && end - p >= 8) {
-      size_t count = static_cast<size_t>(stop - p);
-      while (count > 0 && exact > kDigitsLimit[count]) --count;
-      if (count > 0) {
-        exact = exact * kPowersOfTen[count] + shortDigitValue(p, count, end);
-        p += count;
-      }
-    }
+/// Takes whole blocks of up to eight digits while the mantissa stays exact;
+/// returns where it stopped.
+Byte* gatherExactBlocks(Byte* p, const Byte* end, uint64_t& exact) {
+  while (end - p >= 8) {
+    uint64_t bytes = loadEight(p);
+    uint64_t other = nonDigitBytes(bytes);
+    size_t count = other == 0 ? 8 : static_cast<size_t>(countTrailingZeros64(other) >> 3);
+    while (count > 0 && exact > kDigitsLimit[count]) --count;
+    if (count == 0) break;
+    exact = exact * kPowersOfTen[count] + leadingDigitsValue(bytes, count);
+    p += count;
+    if (count < 8) break;
   }
-  while (p != stop && exact <= kDigitsLimit[1]) exact = exact * 10 + (*p++ - '0');
   return p;
 }
 
-/// Takes the digits from `p` to `stop` into the mantissa.
-void takeDigits(const Byte* p, const Byte* stop, const Byte* end, Mantissa& m) {
+/// Takes the run of digits at `p` into the mantissa. Returns the first byte
+/// after it, or null when the run reaches the end of the text.
+Byte* gatherDigits(Byte* p, const Byte* end, Mantissa& m) {
   if (!m.inexact) {
-    p = takeExactDigits(p, stop, end, m.exact);
-    if (p == stop) return;
+    uint64_t exact = m.exact;
+    if (kJsonEightBytesAtOnce) p = gatherExactBlocks(p, end, exact);
+    while (p != end && isDigit(*p) && exact <= kDigitsLimit[1])
+      exact = exact * 10 + static_cast<unsigned>(*p++ - '0');
+    m.exact = exact;
+    if (p == end) return nullptr;
+    if (!isDigit(*p)) return p;
     m.inexact = true;
-    m.approximate = static_cast<double>(m.exact);
+    m.approximate = static_cast<double>(exact);
   }
   double approximate = m.approximate;
-  while (p != stop) approximate = approximate * 10.0 + (*p++ - '0');
+  while (p != end && isDigit(*p)) approximate = approximate * 10.0 + (*p++ - '0');
   m.approximate = approximate;
+  return p == end ? nullptr : p;
 }
 
 /// Reads the exponent digits after "e" (and its sign); values beyond the
@@ -123,16 +124,16 @@ NumberScan endOfText() { return NumberScan{nullptr, 0, JsonType::Integer}; }
 
 }  // namespace
 
-NumberScan scanLongNumber(Byte* digits, Byte* p, const Byte* end, bool negative) {
+NumberScan scanLongNumber(Byte* digits, const Byte* end, bool negative) {
   Mantissa m;
-  takeDigits(digits, p, end, m);
+  Byte* p = gatherDigits(digits, end, m);
+  if (p == nullptr) return endOfText();
   bool isDouble = m.inexact || m.exact > kJsonLargestInteger;
   int64_t exponent = 0;
   if (*p == '.') {
     isDouble = true;
     Byte* fraction = ++p;
-    if (p == end || (p = skipDigits(p, end)) == end) return endOfText();
-    takeDigits(fraction, p, end, m);
+    if (p == end || (p = gatherDigits(p, end, m)) == nullptr) return endOfText();
     exponent = -(p - fraction);
   }
   if ((*p | 0x20) == 'e') {

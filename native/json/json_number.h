@@ -46,49 +46,38 @@ inline uint64_t eightDigitValue(uint64_t bytes) {
           (((bytes >> 16) & pairs) * (1 + (10000ull << 32)))) >> 32;
 }
 
-/// First byte at or after `p` that is not a digit (or `end`).
-inline Byte* skipDigits(Byte* p, const Byte* end) {
-  if (kJsonEightBytesAtOnce) {
-    while (end - p >= 8) {
-      uint64_t other = nonDigitBytes(loadEight(p));
-      if (other != 0) return p + (countTrailingZeros64(other) >> 3);
-      p += 8;
-    }
-  }
-  while (p != end && isDigit(*p)) ++p;
-  return p;
+/// Value of the first `count` (1 to 8) digits of `bytes`.
+inline uint64_t leadingDigitsValue(uint64_t bytes, size_t count) {
+  // The digits move to the top bytes; the bytes below them read as "0".
+  uint64_t zeros = count == 8 ? 0 : 0x3030303030303030ull >> (8 * count);
+  return eightDigitValue((bytes << (8 * (8 - count))) | zeros);
 }
 
-/// Value of the `count` (at most 9) digits at `p`.
-inline uint32_t shortDigitValue(const Byte* p, size_t count, const Byte* end) {
-  if (kJsonEightBytesAtOnce && count - 1 < 8 && end - p >= 8) {
-    // The digits move to the top bytes; the bytes below read as "0".
-    uint64_t digits = loadEight(p) << (8 * (8 - count));
-    uint64_t zeros = count == 8 ? 0 : 0x3030303030303030ull >> (8 * count);
-    return static_cast<uint32_t>(eightDigitValue(digits | zeros));
-  }
-  uint32_t value = 0;
-  for (size_t i = 0; i < count; ++i) value = value * 10 + (p[i] - '0');
-  return value;
-}
-
-/// Continues a literal that is not a short integer: `digits` to `p` is its
-/// run of integer digits, `p` stands at the byte after them.
-NumberScan scanLongNumber(Byte* digits, Byte* p, const Byte* end, bool negative);
+/// Reads a literal that is not a short integer; `digits` is its first byte
+/// after the sign.
+NumberScan scanLongNumber(Byte* digits, const Byte* end, bool negative);
 
 /// Reads the number literal at `p` ("-" or a digit). The literal may not
 /// reach `end`: something must follow a number in a complete document.
 inline NumberScan scanNumber(Byte* p, const Byte* end) {
   bool negative = *p == '-';
   if (negative && ++p == end) return NumberScan{nullptr, 0, JsonType::Integer};
-  Byte* digits = p;
-  p = skipDigits(p, end);
-  if (p == end) return NumberScan{nullptr, 0, JsonType::Integer};
-  size_t count = static_cast<size_t>(p - digits);
-  if (count > 9 || *p == '.' || (*p | 0x20) == 'e')
-    return scanLongNumber(digits, p, end, negative);
-  // At most 999999999: the negation fits in 32 bits.
-  int32_t value = static_cast<int32_t>(shortDigitValue(digits, count, end));
-  if (negative) value = -value;
-  return NumberScan{p, static_cast<uint32_t>(value), JsonType::Integer};
+  if (kJsonEightBytesAtOnce && end - p >= 10) {
+    // Fast path: at most nine digits, followed by neither "." nor an
+    // exponent, always fit.
+    uint64_t bytes = loadEight(p);
+    uint64_t other = nonDigitBytes(bytes);
+    size_t count = other != 0 ? static_cast<size_t>(countTrailingZeros64(other) >> 3)
+                              : isDigit(p[8]) ? 9 : 8;
+    Byte next = p[count];
+    if (!isDigit(next) && next != '.' && (next | 0x20) != 'e') {
+      uint64_t value = count == 0   ? 0
+                       : count < 9 ? leadingDigitsValue(bytes, count)
+                                   : eightDigitValue(bytes) * 10 + (p[8] - '0');
+      int32_t integer = static_cast<int32_t>(value);
+      if (negative) integer = -integer;
+      return NumberScan{p + count, static_cast<uint32_t>(integer), JsonType::Integer};
+    }
+  }
+  return scanLongNumber(p, end, negative);
 }
