@@ -74,6 +74,8 @@ void lineAndColumn(const char* text, uint64_t offset, uint64_t& line,
   }
 }
 
+/// Reports an error at `at`, replacing any earlier one. Returns null (false
+/// in a test), so that every step can return it directly.
 #if defined(__GNUC__)
 __attribute__((format(printf, 3, 4)))
 #endif
@@ -290,6 +292,69 @@ bool finishRoot(ParserState& s, Byte* p) {
   return true;
 }
 
+/// Reads a member's key, whose opening quote is at `p`, into the slot at
+/// `slot` and the word after it, then the colon. Returns the position of
+/// the next token, or null after an error.
+inline Byte* readMemberKey(ParserState& s, Byte* p, uint64_t* slot) {
+  if (peekByte(p, s.inputEnd) != '"') return fail(s, p, "object key must be quoted");
+  uint64_t start, stop;
+  if ((p = readString(s, p + 1, start, stop)) == nullptr)
+    return fail(s, s.position, "invalid object key");
+  slot[0] = start;
+  slot[1] = stop;
+  p = skipWhitespace(p, s.inputEnd);
+  if (peekByte(p, s.inputEnd) != ':') return fail(s, p, "expected :");
+  return skipWhitespace(p + 1, s.inputEnd);
+}
+
+/// Reads a value that is no container, starting with byte `b` at `p`, and
+/// lays its block (if any) down below `top`. `container` is the type of the
+/// container it belongs to. Returns the position after the value, or null
+/// after an error.
+inline Byte* readScalar(ParserState& s, Byte* p, Byte b, JsonType container,
+                        uint64_t*& top, JsonType& type) {
+  switch (b) {
+    case '"': {
+      uint64_t start, stop;
+      if ((p = readString(s, p + 1, start, stop)) == nullptr) return nullptr;
+      top -= 2;
+      top[0] = start;
+      top[1] = stop;
+      type = JsonType::String;
+      return p;
+    }
+    case '-': case '0': case '1': case '2': case '3': case '4':
+    case '5': case '6': case '7': case '8': case '9': {
+      NumberScan number = scanNumber(p, s.inputEnd);
+      if (number.end == nullptr) return failEnd(s, s.inputEnd);
+      *--top = number.word;
+      type = number.type;
+      return number.end;
+    }
+    case 'n':
+      type = JsonType::Null;
+      return readLiteral(s, p, "ull", 3, "expected 'null'");
+    case 'f':
+      type = JsonType::False;
+      return readLiteral(s, p, "alse", 4, "expected 'false'");
+    case 't':
+      type = JsonType::True;
+      return readLiteral(s, p, "rue", 3, "expected 'true'");
+    case ']':
+      // An array's own "]" closed it before a value was read.
+      return fail(s, p, "expected }");
+    case '}':
+      if (container == JsonType::Array) return fail(s, p, "expected ]");
+      // A member whose colon is directly followed by the closing brace has
+      // no value.
+      return fail(s, p, "cannot parse unknown value");
+    case 0:
+      return failEnd(s, p);
+    default:
+      return fail(s, p, "cannot parse unknown value");
+  }
+}
+
 /// The main loop. `header` is the current container's header word; the
 /// slots of its elements or members follow it, `bottom` is the slot being
 /// filled.
@@ -301,12 +366,12 @@ bool parseText(ParserState& s) {
   if (b == 0) return fail(s, p, "no root element");
   if (b != '[' && b != '{')
     return fail(s, p, "document root must be object or array");
-  ++p;
   JsonType type = b == '[' ? JsonType::Array : JsonType::Object;
   uint64_t* header = base;
   uint64_t* bottom = base;
   uint64_t* top = s.top;
   *header = makeWord(type, kJsonPayloadMask);
+  ++p;
   for (;;) {
     ++bottom;
     p = skipWhitespace(p, end);
@@ -319,7 +384,7 @@ bool parseText(ParserState& s) {
     }
     if (b == closer) {
       ++p;
-      uint64_t headerWord = *header;
+      uint64_t headerWord = *header;  // the close may overwrite it
       top = type == JsonType::Array
                 ? closeArray(header + 1, bottom, top)
                 : closeObject(s.inputStart, header + 1, bottom, top);
@@ -328,6 +393,7 @@ bool parseText(ParserState& s) {
         s.top = top;
         return finishRoot(s, p);
       }
+      // The closed container's header is its slot in the enclosing one.
       JsonType closed = type;
       bottom = header;
       header = base + wordPayload(headerWord);
@@ -336,75 +402,20 @@ bool parseText(ParserState& s) {
       continue;
     }
     if (type == JsonType::Object) {
-      if (b != '"') return fail(s, p, "object key must be quoted");
-      uint64_t keyStart, keyEnd;
-      p = readString(s, p + 1, keyStart, keyEnd);
-      if (p == nullptr) return fail(s, s.position, "invalid object key");
-      bottom[0] = keyStart;
-      bottom[1] = keyEnd;
+      if ((p = readMemberKey(s, p, bottom)) == nullptr) return false;
       bottom += 2;
-      p = skipWhitespace(p, end);
-      if (peekByte(p, end) != ':') return fail(s, p, "expected :");
-      p = skipWhitespace(p + 1, end);
       b = peekByte(p, end);
     }
-    JsonType valueType = JsonType::Null;
-    switch (b) {
-      case '"': {
-        uint64_t start, stop;
-        p = readString(s, p + 1, start, stop);
-        if (p == nullptr) return false;
-        top -= 2;
-        top[0] = start;
-        top[1] = stop;
-        valueType = JsonType::String;
-        break;
-      }
-      case '-': case '0': case '1': case '2': case '3': case '4':
-      case '5': case '6': case '7': case '8': case '9': {
-        NumberScan number = scanNumber(p, end);
-        if (number.end == nullptr) return failEnd(s, end);
-        p = number.end;
-        *--top = number.word;
-        valueType = number.type;
-        break;
-      }
-      case 'n':
-        p = readLiteral(s, p, "ull", 3, "expected 'null'");
-        if (p == nullptr) return false;
-        valueType = JsonType::Null;
-        break;
-      case 'f':
-        p = readLiteral(s, p, "alse", 4, "expected 'false'");
-        if (p == nullptr) return false;
-        valueType = JsonType::False;
-        break;
-      case 't':
-        p = readLiteral(s, p, "rue", 3, "expected 'true'");
-        if (p == nullptr) return false;
-        valueType = JsonType::True;
-        break;
-      case '[':
-      case '{':
-        *bottom = makeWord(type, static_cast<uint64_t>(header - base));
-        header = bottom;
-        type = b == '[' ? JsonType::Array : JsonType::Object;
-        ++p;
-        continue;
-      case ']':
-        // An array's "]" closed it above, so this is inside an object.
-        return fail(s, p, "expected }");
-      case '}':
-        if (type == JsonType::Array) return fail(s, p, "expected ]");
-        // A member whose colon is directly followed by the closing brace
-        // has no value.
-        return fail(s, p, "cannot parse unknown value");
-      case 0:
-        return failEnd(s, p);
-      default:
-        return fail(s, p, "cannot parse unknown value");
+    if (b == '[' || b == '{') {
+      *bottom = makeWord(type, static_cast<uint64_t>(header - base));
+      header = bottom;
+      type = b == '[' ? JsonType::Array : JsonType::Object;
+      ++p;
+      continue;
     }
-    // Literals carry no block; the same payload keeps their word re-basable.
+    JsonType valueType = JsonType::Null;
+    if ((p = readScalar(s, p, b, type, top, valueType)) == nullptr) return false;
+    // Literals have no block; the same payload keeps their word re-basable.
     *bottom = makeWord(valueType, static_cast<uint64_t>(top - (header + 1)));
   }
 }
