@@ -35,7 +35,7 @@ uint64_t JsonValue::findKey(std::string_view sought) const {
     const uint64_t* member = block_ + 1 + 3 * middle;
     uint64_t memberLength = member[1] - member[0];
     bool before = memberLength < length ||
-                  (memberLength == length &&
+                  (memberLength == length && length != 0 &&
                    std::memcmp(input_ + member[0], sought.data(), length) < 0);
     if (before) {
       first = middle + 1;

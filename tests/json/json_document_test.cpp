@@ -47,10 +47,12 @@ TEST(JsonDocument, FindsKeysAndReportsMissesAsSize) {
   for (const char* key : {"ab", "c", "abcd", "A", "zzz", "ba"})
     EXPECT_EQ(root.findKey(key), root.size()) << key;
   EXPECT_EQ(root.findKey("\0"s), root.size());
+  EXPECT_EQ(root.key(root.findKey(std::string_view())), "");
 
   JsonDocument empty = parseJson("{}");
   EXPECT_EQ(empty.root().size(), 0u);
   EXPECT_EQ(empty.root().findKey(""), 0u);
+  EXPECT_EQ(empty.root().findKey(std::string_view()), 0u);
   EXPECT_EQ(empty.root().findKey("a"), 0u);
 }
 
