@@ -90,27 +90,6 @@ TEST(JsonDocument, SortsAndFindsManyKeys) {
   EXPECT_EQ(root.findKey("k10008"), root.size());
 }
 
-TEST(JsonDocument, ViewsEveryKindOfValue) {
-  JsonDocument document =
-      parseJson(R"( {"list": [1, -2.5, "s", null, true, false, [], {"x": {}}]} )");
-  ASSERT_TRUE(document.ok());
-  ASSERT_EQ(document.root().type(), JsonType::Object);
-  JsonValue list = document.root().memberValue(0);
-  ASSERT_EQ(list.type(), JsonType::Array);
-  const JsonType types[] = {JsonType::Integer, JsonType::Double, JsonType::String,
-                            JsonType::Null,    JsonType::True,   JsonType::False,
-                            JsonType::Array,   JsonType::Object};
-  ASSERT_EQ(list.size(), 8u);
-  for (uint64_t i = 0; i < 8; ++i) EXPECT_EQ(list.element(i).type(), types[i]);
-  EXPECT_EQ(list.element(0).integerValue(), 1);
-  EXPECT_EQ(list.element(1).doubleValue(), -2.5);
-  EXPECT_EQ(list.element(2).text(), "s");
-  EXPECT_EQ(list.element(6).size(), 0u);
-  JsonValue inner = list.element(7).memberValue(list.element(7).findKey("x"));
-  EXPECT_EQ(inner.type(), JsonType::Object);
-  EXPECT_EQ(inner.size(), 0u);
-}
-
 TEST(JsonDocument, MovesKeepTheValuesAlive) {
   JsonDocument first = parseJson(R"({"k": "value"})");
   JsonDocument second(std::move(first));
