@@ -6,7 +6,8 @@
 // few JNI functions a launcher needs, and writes what it receives to standard
 // output, one line per fact, each line prefixed with "[jvm] " and written
 // straight to the process's standard output handle so that its order with the
-// launcher's own (flushed) output is kept. Every other JNI function aborts the
+// launcher's own (flushed) output is kept; lines end as text-mode lines of the
+// platform do (CR LF on Windows). Every other JNI function aborts the
 // process with its function table index.
 //
 // Lines written, in call order:
@@ -82,7 +83,13 @@ void writeAll(int stream, const std::string& text) {
 #endif
 }
 
-void record(const std::string& fact) { writeAll(1, "[jvm] " + fact + "\n"); }
+#ifdef _WIN32
+const char* const lineEnd = "\r\n";
+#else
+const char* const lineEnd = "\n";
+#endif
+
+void record(const std::string& fact) { writeAll(1, "[jvm] " + fact + lineEnd); }
 
 std::string hex(unsigned value, int digits) {
   char buffer[16];
@@ -238,7 +245,7 @@ void JNICALL exceptionDescribe(JNIEnv*) {
   record("ExceptionDescribe");
   if (!pendingException) return;
   writeAll(2, "Exception in thread \"main\" " + pendingException->name + ": " +
-                  narrow(pendingException->units) + "\n");
+                  narrow(pendingException->units) + lineEnd);
   pendingException = nullptr;
 }
 
@@ -346,7 +353,7 @@ void JNICALL callStaticVoidMethodA(JNIEnv*, jclass, jmethodID, const jvalue* arg
 template <size_t Index>
 void JNICALL unsupported() {
   writeAll(2, "[jvm] unsupported JNI function called: table index " +
-                  std::to_string(Index) + "\n");
+                  std::to_string(Index) + lineEnd);
   std::abort();
 }
 
