@@ -272,6 +272,9 @@ FATAL_ERRORS = [
      "Error: failed to load default Java VM arguments!\n"),
     ("create VM", [], {"STANDIN_FAIL_CREATE_VM": "1"}, NORMAL_CONFIG,
      "Error: failed to create Java VM!\n"),
+    ("arguments refused", ["x"], {"STANDIN_FAIL_STRINGS": "1"}, NORMAL_CONFIG,
+     'Exception in thread "main" java.lang.OutOfMemoryError: stand-in refuses strings\n'
+     "Error: failed to pass command line arguments!\n"),
     ("main class", [], {"STANDIN_MISSING_CLASS": "1"}, NORMAL_CONFIG,
      "Error: failed to find main class app/Main\n"),
     ("main method", [], {"STANDIN_MISSING_METHOD": "1"},
