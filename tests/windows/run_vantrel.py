@@ -46,7 +46,8 @@ class Harness:
         self.work = os.path.abspath(options.work)
 
     def app(self, name, config=NORMAL_CONFIG, files=None, runtime=True):
-        """A fresh application folder; `files` maps relative paths to texts."""
+        """A fresh application folder; `files` maps relative paths to texts.
+        `runtime` is True for the stand-in, False for none, or a library path."""
         folder = os.path.join(self.work, name)
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(folder)
@@ -54,7 +55,8 @@ class Harness:
         if runtime:
             server = os.path.join(folder, "jre", "bin", "server")
             os.makedirs(server)
-            shutil.copy(self.options.jvm, os.path.join(server, "jvm.dll"))
+            library = self.options.jvm if runtime is True else runtime
+            shutil.copy(library, os.path.join(server, "jvm.dll"))
         if config is not None:
             self.write(folder, "config.json", json.dumps(config, indent=2))
         for path, text in (files or {}).items():
@@ -161,6 +163,19 @@ def case_missing_runtime(h):
         raise Failure("standard error does not match %r:\n%s" % (pattern, run.stderr))
     # One line end each: the system text's own CR LF is not doubled.
     expect("line ends", run.stderr.count("\n"), 2)
+
+
+def case_runtime_without_entry_points(h):
+    steps = ["obtain JNI_GetDefaultJavaVMInitArgs address", "obtain JNI_CreateJavaVM address"]
+    expect("incomplete libraries given", len(h.options.incomplete_jvm), len(steps))
+    for library, step in zip(h.options.incomplete_jvm, steps):
+        name = os.path.splitext(os.path.basename(library))[0]
+        run = h.run(h.app(name, runtime=library), [])
+        expect_outcome(run, 1, "", None)
+        pattern = (r"Error code \[127\] when trying to %s: [^\n]+\n"
+                   r"Error: failed to load VM runtime library!\n" % step)
+        if not re.fullmatch(pattern, run.stderr):
+            raise Failure("standard error does not match %r:\n%s" % (pattern, run.stderr))
 
 
 def case_ansi_argument(h):
@@ -303,6 +318,8 @@ def main():
     parser = argparse.ArgumentParser()
     for option in ("--exe", "--jvm", "--wine", "--work"):
         parser.add_argument(option, required=True)
+    parser.add_argument("--incomplete-jvm", action="append", default=[],
+                        help="a runtime library without some entry points")
     parser.add_argument("--golden", default=os.path.join(WINDOWS_TEST_DIR, "golden"))
     parser.add_argument("case", choices=sorted(CASES))
     options = parser.parse_args()
