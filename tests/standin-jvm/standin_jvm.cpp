@@ -305,7 +305,8 @@ jstring JNICALL newString(JNIEnv*, const jchar* units, jsize length) {
 
 jmethodID JNICALL getStaticMethodId(JNIEnv*, jclass owner, const char* name,
                                     const char* signature) {
-  record("GetStaticMethodID " + object(owner)->name + " " + name + " " + signature);
+  record("GetStaticMethodID " + (owner ? object(owner)->name : "(null)") + " " + name + " " +
+         signature);
   if (isSet("STANDIN_MISSING_METHOD")) {
     raise("java.lang.NoSuchMethodError", name);
     return nullptr;
