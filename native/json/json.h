@@ -56,6 +56,7 @@ class JsonValue {
   double doubleValue() const;
 
  private:
+  friend struct JsonInspector;
   JsonValue child(uint64_t wordIndex) const;
 
   JsonType type_ = JsonType::Null;
@@ -86,6 +87,7 @@ class JsonDocument {
 
  private:
   friend struct JsonDocumentBuilder;
+  friend struct JsonInspector;
 
   uint64_t* inputShare_ = nullptr;  ///< reference count of the input copy
   uint64_t inputLength_ = 0;

@@ -2,17 +2,26 @@
 #include "json.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
+
+#include "input_file.h"
 
 namespace {
 
-/// Every byte the stream delivers, until end of file or a read error.
-std::string readAll(std::FILE* file) {
+/// The bytes the stream delivers up to the first NUL byte, end of file or a
+/// read error. Nothing after a NUL byte counts, so reading stops there: a
+/// device that delivers NUL bytes without end (/dev/zero) ends too.
+std::string readText(std::FILE* file) {
   std::string bytes(64 * 1024, '\0');
   size_t used = 0;
   for (;;) {
     size_t got = std::fread(&bytes[used], 1, bytes.size() - used, file);
     if (got == 0) break;
+    if (const void* nul = std::memchr(&bytes[used], '\0', got)) {
+      used = static_cast<size_t>(static_cast<const char*>(nul) - bytes.data());
+      break;
+    }
     used += got;
     if (used == bytes.size()) bytes.resize(bytes.size() * 2);
   }
@@ -25,11 +34,9 @@ std::string readAll(std::FILE* file) {
 JsonDocument loadJsonFile(std::string path) {
   std::string text;
   // Binary mode: line ends arrive exactly as stored.
-  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-    text = readAll(file);
+  if (std::FILE* file = openInputFile(path.c_str())) {
+    text = readText(file);
     std::fclose(file);
   }
-  size_t nul = text.find('\0');
-  if (nul != std::string::npos) text.resize(nul);
   return parseJson(text.data(), text.size());
 }

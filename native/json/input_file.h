@@ -1,0 +1,11 @@
+// Opening the files the launcher reads (configuration and class path
+// argument files) so that no kind of file can make it wait for ever.
+#pragma once
+
+#include <cstdio>
+
+/// Opens `path` for reading in binary mode, like fopen(path, "rb"), except
+/// that a FIFO does not block the opening while no process writes to it: a
+/// writer that comes within a moment is waited for, otherwise the FIFO
+/// reads as empty. Null on failure, with errno set.
+std::FILE* openInputFile(const char* path);
