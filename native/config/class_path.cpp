@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <utility>
 
 #include "configuration.h"
+#include "input_file.h"
 #include "json.h"
 #include "platform.h"
 
@@ -74,7 +76,7 @@ void appendPathList(const std::string& list, char separator,
 
 ArgumentFile readArgumentFile(const std::string& path) {
   ArgumentFile result;
-  TokenReader reader{std::fopen(path.c_str(), "rb")};
+  TokenReader reader{openInputFile(path.c_str())};
   if (!reader.file) {
     result.error = std::strerror(errno);
     return result;
@@ -103,7 +105,13 @@ void appendEntry(const std::string& entry, std::vector<std::string>& result) {
   if (!file.readable)
     std::cerr << "Warning: failed to read class path argument file " << entry << ": "
               << file.error << std::endl;
-  result.insert(result.end(), file.entries.begin(), file.entries.end());
+  for (std::string& piece : file.entries) {
+    if (holdsNulByte(piece))
+      std::cerr << "Warning: ignoring an entry of class path argument file " << entry
+                << ": it holds a NUL byte" << std::endl;
+    else
+      result.push_back(std::move(piece));
+  }
 }
 
 }  // namespace
@@ -112,10 +120,13 @@ std::vector<std::string> expandClassPath(const JsonValue& array) {
   std::vector<std::string> result;
   for (uint64_t i = 0; i < array.size(); ++i) {
     JsonValue element = array.element(i);
-    if (element.type() == JsonType::String)
-      appendEntry(std::string(element.text()), result);
+    const std::string what = "element " + std::to_string(i + 1);
+    if (element.type() != JsonType::String)
+      warnNotString(what, "classPath", element.type());
+    else if (holdsNulByte(element.text()))
+      warnNulByte(what, "classPath");
     else
-      warnNotString("element " + std::to_string(i + 1), "classPath", element.type());
+      appendEntry(std::string(element.text()), result);
   }
   return result;
 }

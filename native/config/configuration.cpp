@@ -35,6 +35,10 @@ void setUpEnvironment(const JsonValue& env) {
       continue;
     }
     const std::string text(value.text());
+    if (holdsNulByte(name) || holdsNulByte(text)) {
+      warnNulByte("member '" + showNulBytes(name) + "'", "env");
+      continue;
+    }
     if (launchSettings.verbose) std::cout << "  " << name << '=' << text << std::endl;
     // A name the platform refuses (empty, or holding '=') is passed over.
     setEnvironmentVariable(name, text);
@@ -44,10 +48,13 @@ void setUpEnvironment(const JsonValue& env) {
 void appendVmArgs(const JsonValue& array) {
   for (uint64_t i = 0; i < array.size(); ++i) {
     const JsonValue element = array.element(i);
-    if (element.type() == JsonType::String)
-      launchSettings.vmArgs.emplace_back(element.text());
+    const std::string what = "element " + std::to_string(i + 1);
+    if (element.type() != JsonType::String)
+      warnNotString(what, "vmArgs", element.type());
+    else if (holdsNulByte(element.text()))
+      warnNulByte(what, "vmArgs");
     else
-      warnNotString("element " + std::to_string(i + 1), "vmArgs", element.type());
+      launchSettings.vmArgs.emplace_back(element.text());
   }
 }
 
@@ -77,6 +84,26 @@ void warnNotString(const std::string& what, const char* key, JsonType found) {
   std::cerr << "Warning: ignoring " << what << " of '" << key << "' in "
             << launchSettings.configPath << ": expected a string, found "
             << describeKind(found) << std::endl;
+}
+
+bool holdsNulByte(std::string_view text) {
+  return text.find('\0') != std::string_view::npos;
+}
+
+void warnNulByte(const std::string& what, const char* key) {
+  std::cerr << "Warning: ignoring " << what << " of '" << key << "' in "
+            << launchSettings.configPath << ": it holds a NUL byte" << std::endl;
+}
+
+std::string showNulBytes(std::string_view text) {
+  std::string shown;
+  for (char c : text) {
+    if (c == '\0')
+      shown += "\\u0000";
+    else
+      shown += c;
+  }
+  return shown;
 }
 
 void loadConfiguration() {

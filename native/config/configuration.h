@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "json.h"
@@ -22,3 +23,14 @@ const char* describeKind(JsonType type);
 /// Writes "Warning: ignoring <what> of '<key>' in <configPath>: expected a
 /// string, found <kind>" to standard error; the value is then skipped.
 void warnNotString(const std::string& what, const char* key, JsonType found);
+
+/// True when `text` holds a NUL byte. Such a text cannot be handed on: the
+/// environment and the Java VM take NUL-terminated texts and would cut it.
+bool holdsNulByte(std::string_view text);
+
+/// Writes "Warning: ignoring <what> of '<key>' in <configPath>: it holds a
+/// NUL byte" to standard error; the value is then skipped.
+void warnNulByte(const std::string& what, const char* key);
+
+/// `text` with each NUL byte written as \u0000, for messages.
+std::string showNulBytes(std::string_view text);

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <string>
 
+#include "configuration.h"
 #include "java_text.h"
 #include "launch_settings.h"
 
@@ -50,6 +51,8 @@ std::string slashForm(std::string className) {
 /// Calls main and tells whether it left an exception pending.
 bool invokeMain(JNIEnv* env, jobjectArray arguments) {
   std::string className = slashForm(launchSettings.mainClass);
+  // FindClass takes a NUL-terminated name: it would look up a cut one.
+  if (holdsNulByte(className)) fail("failed to find main class " + showNulBytes(className));
   jclass mainClass = env->FindClass(className.c_str());
   if (!mainClass) fail("failed to find main class " + className);
   jmethodID mainMethod =
