@@ -1,0 +1,160 @@
+// Hostile configuration files and argument files: files that are no plain
+// files, NUL bytes, invalid UTF-8 and environment names the platform refuses.
+// Every test runs under an alarm: a hang ends the test program with failure.
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "class_path.h"
+#include "config_test_support.h"
+#include "configuration.h"
+#include "json.h"
+#include "platform.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+using namespace std::string_literals;
+
+struct ExitCalled {};
+
+class HostileConfigTest : public ConfigTest {
+ protected:
+  void SetUp() override {
+    ConfigTest::SetUp();
+    alarm(20);
+    setExitHook([](int) { throw ExitCalled(); });
+  }
+  void TearDown() override {
+    alarm(0);
+    setExitHook(nullptr);
+    ConfigTest::TearDown();
+  }
+
+  /// Loads config.json; returns standard error, and whether it ended with an exit.
+  std::string load(bool* exited = nullptr) {
+    testing::internal::CaptureStderr();
+    bool ended = false;
+    try {
+      loadConfiguration();
+    } catch (const ExitCalled&) {
+      ended = true;
+    }
+    if (exited) *exited = ended;
+    return testing::internal::GetCapturedStderr();
+  }
+};
+
+std::string withSeparator(std::string text) {
+  for (char& c : text)
+    if (c == '@') c = pathListSeparator;
+  return text;
+}
+
+TEST_F(HostileConfigTest, ArgumentFilesThatAreNoPlainFiles) {
+  ASSERT_EQ(mkfifo("fifo.txt", 0600), 0);  // nobody ever writes to it
+  std::filesystem::create_directory("dir.txt");
+  std::filesystem::create_symlink("loop.txt", "loop.txt");
+  write("config.json", R"({"mainClass": "M", "classPath":
+      ["a.jar", "fifo.txt", "dir.txt", "loop.txt", "b.jar"]})");
+  EXPECT_EQ(load(),
+            "Warning: failed to read class path argument file dir.txt: Is a directory\n"
+            "Warning: failed to read class path argument file loop.txt: Too many levels "
+            "of symbolic links\n");
+  EXPECT_EQ(launchSettings.classPath, (Strings{"a.jar", "b.jar"}));
+}
+
+TEST_F(HostileConfigTest, ConfigurationsThatAreNoPlainFilesFailPromptly) {
+  ASSERT_EQ(mkfifo("fifo.json", 0600), 0);
+  std::filesystem::create_directory("dir.json");
+  for (const char* path : {"fifo.json", "dir.json", "/dev/zero"}) {
+    launchSettings.configPath = path;
+    bool exited = false;
+    EXPECT_EQ(load(&exited), "Error: failed to load configuration: "s + path + "\n");
+    EXPECT_TRUE(exited);
+  }
+}
+
+TEST_F(HostileConfigTest, ConfigurationFromAPipeWithALateWriter) {
+  ASSERT_EQ(mkfifo("pipe.json", 0600), 0);
+  std::thread writer([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::ofstream("pipe.json") << R"({"mainClass": "Piped", "classPath": []})";
+  });
+  launchSettings.configPath = "pipe.json";
+  EXPECT_EQ(load(), "");
+  writer.join();
+  EXPECT_EQ(launchSettings.mainClass, "Piped");
+}
+
+// Variables, options and class path entries reach the platform and the VM
+// as NUL-terminated texts: one holding a NUL byte would arrive cut short.
+TEST_F(HostileConfigTest, TextsWithNulBytesAreSkippedWithAWarning) {
+  write("deps.txt", withSeparator("-classpath x\0y.jar@z.jar"s));
+  write("config.json", R"({"mainClass": "M",
+      "classPath": ["a\u0000.jar", "deps.txt", "b.jar"],
+      "vmArgs": ["-Dx=a\u0000b", "-Xmx1g"],
+      "env": {"VH_N\u0000X": "v", "VH_V": "a\u0000b", "VH_OK": "ok"}})");
+  EXPECT_EQ(load(),
+            "Warning: ignoring member 'VH_V' of 'env' in config.json: it holds a NUL byte\n"
+            "Warning: ignoring member 'VH_N\\u0000X' of 'env' in config.json: it holds a "
+            "NUL byte\n"
+            "Warning: ignoring element 1 of 'vmArgs' in config.json: it holds a NUL byte\n"
+            "Warning: ignoring element 1 of 'classPath' in config.json: it holds a NUL "
+            "byte\n"
+            "Warning: ignoring an entry of class path argument file deps.txt: it holds a "
+            "NUL byte\n");
+  EXPECT_EQ(getenv("VH_N"), nullptr);
+  EXPECT_EQ(getenv("VH_V"), nullptr);
+  EXPECT_STREQ(getenv("VH_OK"), "ok");
+  EXPECT_EQ(launchSettings.vmArgs, Strings{"-Xmx1g"});
+  EXPECT_EQ(launchSettings.classPath, (Strings{"z.jar", "b.jar"}));
+}
+
+TEST_F(HostileConfigTest, RawNulBytesEndTheText) {
+  struct {
+    std::string file;
+    bool loads;
+  } cases[] = {
+      {"{\"mainClass\": \"M\", \"classPath\": []}\0{\"x\""s, true},
+      {"{\"mainClass\": \"M\0\", \"classPath\": []}"s, false},
+      {"\0{\"mainClass\": \"M\", \"classPath\": []}"s, false},
+  };
+  for (const auto& c : cases) {
+    write("config.json", c.file);
+    bool exited = false;
+    load(&exited);
+    EXPECT_EQ(exited, !c.loads);
+  }
+}
+
+TEST_F(HostileConfigTest, InvalidUtf8PassesThroughUnchanged) {
+  write("deps.txt", "-classpath \xfe.jar");
+  write("config.json",
+        "{\"mainClass\": \"\xff\xfe\", \"classPath\": [\"\xc3\", \"deps.txt\"],"
+        " \"vmArgs\": [\"-D\xc0\x80\"], \"env\": {\"VH_\xff\": \"\xc0\x80\xed\xa0\x80\"}}");
+  EXPECT_EQ(load(), "");
+  EXPECT_EQ(launchSettings.mainClass, "\xff\xfe");
+  EXPECT_EQ(launchSettings.classPath, (Strings{"\xc3", "\xfe.jar"}));
+  EXPECT_EQ(launchSettings.vmArgs, Strings{"-D\xc0\x80"});
+  EXPECT_STREQ(getenv("VH_\xff"), "\xc0\x80\xed\xa0\x80");
+}
+
+// setenv refuses an empty name and a name with '=': such members are passed
+// over without a message, and the members after them are still set.
+TEST_F(HostileConfigTest, RefusedEnvironmentNamesDoNotStopTheOthers) {
+  write("config.json", R"({"mainClass": "M", "classPath": [],
+      "env": {"": "empty", "=": "equals", "VH=X": "inside", "VH_AFTER": "set"}})");
+  launchSettings.verbose = true;
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(load(), "");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "Setting up env...\n  =empty\n  ==equals\n  VH=X=inside\n  VH_AFTER=set\n");
+  EXPECT_EQ(getenv("VH"), nullptr);
+  EXPECT_STREQ(getenv("VH_AFTER"), "set");
+}
+
+}  // namespace
