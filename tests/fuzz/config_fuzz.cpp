@@ -1,0 +1,152 @@
+// Fuzzes the configuration loader with class path expansion. The first input
+// byte chooses the settings (bit 0 verbose, bit 1 VM options from the command
+// line); the rest, split at the byte 0x1E (which no valid JSON text holds
+// outside strings, and no string holds raw), gives config.json, a.txt and
+// b.txt in a directory of the process's own, which also holds a
+// subdirectory dir.txt. Missing pieces leave their files missing. (A FIFO
+// without a writer is left to the hostile-input tests: it costs the reader a
+// grace time of seconds.)
+//
+// Each run starts from fresh settings and ends in a return or in the
+// loader's exit, which the exit hook turns into an exception. The variables
+// of "env" go to a table of the harness instead of the process environment,
+// which keeps every value it was ever given and would grow without end.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "configuration.h"
+#include "json.h"
+#include "launch_settings.h"
+#include "platform.h"
+
+namespace {
+
+void check(bool condition) {
+  if (!condition) __builtin_trap();
+}
+
+struct ExitRequest {
+  int status;
+};
+
+[[noreturn]] void throwExit(int status) { throw ExitRequest{status}; }
+
+/// The variables set during the current run, in call order.
+std::vector<std::pair<std::string, std::string>> variablesSet;
+
+std::string directory;
+
+const char* const inputFiles[] = {"config.json", "a.txt", "b.txt"};
+
+void removeFiles() {
+  for (const char* name : inputFiles) unlink(name);
+  rmdir("dir.txt");
+  if (!directory.empty()) rmdir(directory.c_str());
+}
+
+void writeFile(const char* name, const std::string& bytes) {
+  std::FILE* file = std::fopen(name, "wb");
+  check(file != nullptr);
+  check(std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size());
+  check(std::fclose(file) == 0);
+}
+
+/// What the loader must have found when it returned.
+void checkReturned(const std::string& configText, bool vmArgsFromCommandLine) {
+  const JsonDocument document = parseJson(configText.substr(0, configText.find('\0')));
+  check(document.ok() && document.root().type() == JsonType::Object);
+  const JsonValue root = document.root();
+  const uint64_t mainClass = root.findKey("mainClass");
+  check(mainClass != root.size());
+  check(root.memberValue(mainClass).text() == launchSettings.mainClass);
+  if (vmArgsFromCommandLine)
+    check(launchSettings.vmArgs == std::vector<std::string>{"-Xcli"});
+  for (const std::string& entry : launchSettings.classPath)
+    check(entry.find('\0') == std::string::npos);
+  for (const std::string& option : launchSettings.vmArgs)
+    check(option.find('\0') == std::string::npos);
+}
+
+}  // namespace
+
+// The loader's only way into the process environment, refusing what setenv
+// refuses.
+bool setEnvironmentVariable(const std::string& name, const std::string& value) {
+  check(name.find('\0') == std::string::npos && value.find('\0') == std::string::npos);
+  if (name.empty() || name.find('=') != std::string::npos) return false;
+  variablesSet.emplace_back(name, value);
+  return true;
+}
+
+namespace {
+
+/// Makes the process's directory and enters it.
+void enterDirectory() {
+  const char* temporary = std::getenv("TMPDIR");
+  std::string pattern = std::string(temporary ? temporary : "/tmp") + "/config-fuzz-XXXXXX";
+  check(mkdtemp(&pattern[0]) != nullptr);
+  directory = pattern;
+  check(chdir(directory.c_str()) == 0);
+  check(mkdir("dir.txt", 0700) == 0);
+  std::atexit(removeFiles);
+}
+
+/// libFuzzer reads the corpus directories and files named on the command
+/// line after this process has changed its directory: they are made
+/// absolute first.
+void makePathsAbsolute(int argc, char** argv) {
+  static std::vector<std::string> paths;
+  paths.reserve(static_cast<size_t>(argc));
+  for (int i = 1; i < argc; ++i) {
+    if (argv[i][0] == '-') continue;
+    paths.push_back(std::filesystem::absolute(argv[i]).string());
+    argv[i] = &paths.back()[0];
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  makePathsAbsolute(*argc, *argv);
+  enterDirectory();
+  setExitHook(throwExit);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  std::vector<std::string> pieces(1);
+  for (size_t i = 1; i < size; ++i) {
+    if (data[i] == 0x1E)
+      pieces.emplace_back();
+    else
+      pieces.back() += static_cast<char>(data[i]);
+  }
+  for (size_t i = 0; i < 3; ++i) {
+    if (i < pieces.size())
+      writeFile(inputFiles[i], pieces[i]);
+    else
+      unlink(inputFiles[i]);
+  }
+
+  launchSettings = LaunchSettings();
+  launchSettings.verbose = data[0] & 1;
+  const bool vmArgsFromCommandLine = data[0] & 2;
+  if (vmArgsFromCommandLine) launchSettings.vmArgs.push_back("-Xcli");
+  variablesSet.clear();
+  try {
+    loadConfiguration();
+    checkReturned(pieces[0], vmArgsFromCommandLine);
+  } catch (const ExitRequest& request) {
+    check(request.status == 1);
+  }
+  return 0;
+}
