@@ -13,6 +13,7 @@
 
 #include "class_path.h"
 #include "configuration.h"
+#include "input_file.h"
 #include "json.h"
 #include "platform.h"
 
@@ -100,7 +101,7 @@ std::string lookedFor(const Report& report, const std::string& path) {
 
 /// Reads the whole file in binary mode; on failure returns the reason.
 std::string readFile(const std::string& path, std::string& text) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = openInputFile(path.c_str());
   if (!file) return std::string("cannot open file: ") + std::strerror(errno);
   char buffer[65536];
   size_t n;

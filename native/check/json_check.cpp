@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "input_file.h"
 #include "json.h"
 
 namespace {
@@ -20,7 +21,7 @@ namespace {
 /// missing file is not reported as an empty document.
 std::string accessProblem(const std::string& path) {
   errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = openInputFile(path.c_str());
   if (file == nullptr)
     return std::string("cannot open file: ") + std::strerror(errno);
   std::string problem;
