@@ -28,12 +28,17 @@ class Suite:
         shutil.rmtree(self.work, ignore_errors=True)
         os.makedirs(self.work)
 
-    def app(self, name, config):
+    def app(self, name, config, jdk=None):
+        """Lays out an app folder with the stand-in, or with `jdk` as its runtime."""
         folder = os.path.join(self.work, name.replace(" ", "-"))
-        server = os.path.join(folder, "jre", "lib", "server")
-        os.makedirs(server)
+        os.makedirs(folder)
         shutil.copy(self.launcher, os.path.join(folder, "vantrel"))
-        shutil.copy(self.standin, os.path.join(server, "libjvm.so"))
+        if jdk:
+            os.symlink(jdk, os.path.join(folder, "jre"))
+        else:
+            server = os.path.join(folder, "jre", "lib", "server")
+            os.makedirs(server)
+            shutil.copy(self.standin, os.path.join(server, "libjvm.so"))
         with open(os.path.join(folder, "config.json"), "w", encoding="utf-8") as f:
             f.write(config if isinstance(config, str) else json.dumps(config))
         return folder
@@ -47,9 +52,10 @@ class Suite:
         return (result.returncode, result.stdout.decode("utf-8", "replace"),
                 result.stderr.decode("utf-8", "replace"))
 
-    def case(self, name, config, args, status, err, lines, env=None):
-        """Runs a case; `lines` must all appear in the stand-in's record."""
-        got_status, out, got_err = self.run(self.app(name, config), args, env)
+    def case(self, name, config, args, status, err, lines, env=None, jdk=None):
+        """Runs a case; `lines` must all appear in the standard output (with the
+        stand-in, its record of what reached the VM)."""
+        got_status, out, got_err = self.run(self.app(name, config, jdk), args, env)
         problems = []
         if got_status != status:
             problems.append("exit status %d, expected %d" % (got_status, status))
@@ -106,15 +112,41 @@ def cases(s):
            ', "mainClass": "app.Main", "classPath": []}', [], 0, "", ["[jvm] main args=0"])
 
 
+JAVA_MAIN = """package app;
+public class Main {
+    public static void main(String[] args) {
+        System.out.println("main args=" + args.length);
+        for (String arg : args) System.out.println(arg);
+    }
+}
+"""
+
+
+def java_case(s, jdk):
+    """One run of a real Java VM, a small program that prints its arguments."""
+    source = os.path.join(s.work, "java", "app", "Main.java")
+    os.makedirs(os.path.dirname(source))
+    with open(source, "w") as f:
+        f.write(JAVA_MAIN)
+    classes = os.path.join(s.work, "classes")
+    subprocess.run([os.path.join(jdk, "bin", "javac"), "-d", classes, source], check=True)
+    config = {"mainClass": "app.Main", "classPath": [classes], "vmArgs": ["-Xmx64m"]}
+    s.case("real Java VM", config, ["one", "\u00e9t\u00e9"], 0, "",
+           ["main args=2", "one", "\u00e9t\u00e9"], jdk=jdk)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--launcher", required=True)
     parser.add_argument("--standin", required=True)
     parser.add_argument("--work", required=True)
     parser.add_argument("--wrapper")
+    parser.add_argument("--jdk", help="also run a real Java VM of this JDK")
     options = parser.parse_args()
     suite = Suite(options)
     cases(suite)
+    if options.jdk:
+        java_case(suite, options.jdk)
     if suite.failures:
         print("%d failed: %s" % (len(suite.failures), ", ".join(suite.failures)))
         return 1
