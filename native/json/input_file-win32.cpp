@@ -1,5 +1,5 @@
 #include "input_file.h"
 
-// Windows has no FIFOs in the file system: a named pipe lives under \\.\pipe\
-// and opening one that nobody serves fails at once.
+// Windows keeps no FIFOs in the file system: named pipes have a namespace of
+// their own, and opening one that no process serves fails at once.
 std::FILE* openInputFile(const char* path) { return std::fopen(path, "rb"); }
