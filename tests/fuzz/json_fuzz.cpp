@@ -162,12 +162,13 @@ class Walker {
     const uint64_t* member = jsonBlock(object) + 1 + 3 * index;
     const std::string_view key = object.key(index);
     checkText(member[0], member[1], key);
+    // The first of equal keys is found.
     uint64_t found = object.findKey(key);
     check(found <= index && object.key(found) == key);
+    check(found == 0 || object.key(found - 1) != key);
     if (index > 0) {
       const std::string_view previous = object.key(index - 1);
       check(!keyBefore(key, previous));
-      if (found == index) check(previous != key);
       if (previous == key) repeatedKeys_ = true;
     }
     if (index + 1 == object.size()) {
