@@ -59,16 +59,56 @@ void writeFile(const char* name, const std::string& bytes) {
   check(std::fclose(file) == 0);
 }
 
+bool isUsableString(const JsonValue& value) {
+  return value.type() == JsonType::String &&
+         value.text().find('\0') == std::string_view::npos;
+}
+
+/// The member `key` of `root` when it has the kind `type`.
+bool member(const JsonValue& root, const char* key, JsonType type, JsonValue& value) {
+  const uint64_t index = root.findKey(key);
+  if (index == root.size()) return false;
+  value = root.memberValue(index);
+  return value.type() == type;
+}
+
+/// Every member of "env" with a string value free of NUL bytes, in stored
+/// order, minus the names setenv refuses.
+std::vector<std::pair<std::string, std::string>> expectedVariables(const JsonValue& root) {
+  std::vector<std::pair<std::string, std::string>> expected;
+  JsonValue env;
+  if (!member(root, "env", JsonType::Object, env)) return expected;
+  for (uint64_t i = 0; i < env.size(); ++i) {
+    const std::string name(env.key(i));
+    const JsonValue value = env.memberValue(i);
+    if (name.empty() || name.find_first_of(std::string("=\0", 2)) != std::string::npos ||
+        !isUsableString(value))
+      continue;
+    expected.emplace_back(name, std::string(value.text()));
+  }
+  return expected;
+}
+
+std::vector<std::string> expectedVmArgs(const JsonValue& root, bool fromCommandLine) {
+  if (fromCommandLine) return {"-Xcli"};
+  std::vector<std::string> expected;
+  JsonValue vmArgs;
+  if (!member(root, "vmArgs", JsonType::Array, vmArgs)) return expected;
+  for (uint64_t i = 0; i < vmArgs.size(); ++i)
+    if (isUsableString(vmArgs.element(i))) expected.emplace_back(vmArgs.element(i).text());
+  return expected;
+}
+
 /// What the loader must have found when it returned.
 void checkReturned(const std::string& configText, bool vmArgsFromCommandLine) {
   const JsonDocument document = parseJson(configText.substr(0, configText.find('\0')));
   check(document.ok() && document.root().type() == JsonType::Object);
   const JsonValue root = document.root();
-  const uint64_t mainClass = root.findKey("mainClass");
-  check(mainClass != root.size());
-  check(root.memberValue(mainClass).text() == launchSettings.mainClass);
-  if (vmArgsFromCommandLine)
-    check(launchSettings.vmArgs == std::vector<std::string>{"-Xcli"});
+  JsonValue mainClass;
+  check(member(root, "mainClass", JsonType::String, mainClass));
+  check(mainClass.text() == launchSettings.mainClass);
+  check(variablesSet == expectedVariables(root));
+  check(launchSettings.vmArgs == expectedVmArgs(root, vmArgsFromCommandLine));
   for (const std::string& entry : launchSettings.classPath)
     check(entry.find('\0') == std::string::npos);
   for (const std::string& option : launchSettings.vmArgs)
