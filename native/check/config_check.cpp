@@ -102,7 +102,7 @@ std::string lookedFor(const Report& report, const std::string& path) {
 /// Reads the whole file in binary mode; on failure returns the reason.
 std::string readFile(const std::string& path, std::string& text) {
   std::FILE* file = openInputFile(path.c_str());
-  if (!file) return std::string("cannot open file: ") + std::strerror(errno);
+  if (!file) return "cannot open file: " + inputFileError(errno);
   char buffer[65536];
   size_t n;
   while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);

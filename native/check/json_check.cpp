@@ -23,7 +23,7 @@ std::string accessProblem(const std::string& path) {
   errno = 0;
   std::FILE* file = openInputFile(path.c_str());
   if (file == nullptr)
-    return std::string("cannot open file: ") + std::strerror(errno);
+    return "cannot open file: " + inputFileError(errno);
   std::string problem;
   std::fgetc(file);
   if (std::ferror(file))

@@ -78,7 +78,7 @@ ArgumentFile readArgumentFile(const std::string& path) {
   ArgumentFile result;
   TokenReader reader{openInputFile(path.c_str())};
   if (!reader.file) {
-    result.error = std::strerror(errno);
+    result.error = inputFileError(errno);
     return result;
   }
   std::string list;

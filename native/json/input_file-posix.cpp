@@ -6,15 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
+
 namespace {
 
 /// How long a FIFO without a writer is given for one to come.
 const int writerGraceMilliseconds = 2000;
 
-bool isFifo(int descriptor) {
-  struct stat status;
-  return fstat(descriptor, &status) == 0 && S_ISFIFO(status.st_mode);
-}
 
 /// Waits until a writer has written or left, or the grace time is over. A
 /// writer that is already waiting in its own open() counts from the start.
@@ -39,10 +37,20 @@ std::FILE* openInputFile(const char* path) {
   // returns end of file at once while no writer has it open.
   const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (descriptor < 0) return nullptr;
-  if (isFifo(descriptor)) awaitWriter(descriptor);
+  struct stat status;
+  if (fstat(descriptor, &status) != 0) return failWith(descriptor);
+  if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode)) {
+    errno = ENODEV;
+    return failWith(descriptor);
+  }
+  if (S_ISFIFO(status.st_mode)) awaitWriter(descriptor);
   const int flags = fcntl(descriptor, F_GETFL);
   if (flags < 0 || fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) < 0)
     return failWith(descriptor);
   std::FILE* file = fdopen(descriptor, "rb");
   return file ? file : failWith(descriptor);
+}
+
+std::string inputFileError(int error) {
+  return error == ENODEV ? "Is a device, not a file" : std::strerror(error);
 }

@@ -3,9 +3,14 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 /// Opens `path` for reading in binary mode, like fopen(path, "rb"), except
 /// that a FIFO does not block the opening while no process writes to it: a
 /// writer that comes within a moment is waited for, otherwise the FIFO
-/// reads as empty. Null on failure, with errno set.
+/// reads as empty. Devices (a terminal, /dev/zero, CON) are refused with
+/// ENODEV: their reading may never end. Null on failure, with errno set.
 std::FILE* openInputFile(const char* path);
+
+/// The reason for a failure of openInputFile (its errno), for messages.
+std::string inputFileError(int error);

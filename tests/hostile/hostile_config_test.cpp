@@ -58,12 +58,15 @@ TEST_F(HostileConfigTest, ArgumentFilesThatAreNoPlainFiles) {
   ASSERT_EQ(mkfifo("fifo.txt", 0600), 0);  // nobody ever writes to it
   std::filesystem::create_directory("dir.txt");
   std::filesystem::create_symlink("loop.txt", "loop.txt");
+  std::filesystem::create_symlink("/dev/zero", "zero.txt");  // never ends
   write("config.json", R"({"mainClass": "M", "classPath":
-      ["a.jar", "fifo.txt", "dir.txt", "loop.txt", "b.jar"]})");
+      ["a.jar", "fifo.txt", "dir.txt", "loop.txt", "zero.txt", "b.jar"]})");
   EXPECT_EQ(load(),
             "Warning: failed to read class path argument file dir.txt: Is a directory\n"
             "Warning: failed to read class path argument file loop.txt: Too many levels "
-            "of symbolic links\n");
+            "of symbolic links\n"
+            "Warning: failed to read class path argument file zero.txt: Is a device, "
+            "not a file\n");
   EXPECT_EQ(launchSettings.classPath, (Strings{"a.jar", "b.jar"}));
 }
 
