@@ -13,20 +13,11 @@
 #include <vector>
 
 #include "command_line.h"
+#include "fuzz_support.h"
 #include "launch_settings.h"
 #include "platform.h"
 
 namespace {
-
-void check(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
-struct ExitRequest {
-  int status;
-};
-
-[[noreturn]] void throwExit(int status) { throw ExitRequest{status}; }
 
 bool isInterfaceMode(const std::vector<std::string>& arguments) {
   return arguments.size() > 1 && (arguments[1] == "--cli" || arguments[1] == "-c");

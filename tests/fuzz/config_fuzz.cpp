@@ -23,21 +23,12 @@
 #include <vector>
 
 #include "configuration.h"
+#include "fuzz_support.h"
 #include "json.h"
 #include "launch_settings.h"
 #include "platform.h"
 
 namespace {
-
-void check(bool condition) {
-  if (!condition) __builtin_trap();
-}
-
-struct ExitRequest {
-  int status;
-};
-
-[[noreturn]] void throwExit(int status) { throw ExitRequest{status}; }
 
 /// The variables set during the current run, in call order.
 std::vector<std::pair<std::string, std::string>> variablesSet;

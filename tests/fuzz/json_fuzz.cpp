@@ -18,14 +18,11 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "json.h"
 #include "json_inspect.h"
 
 namespace {
-
-void check(bool condition) {
-  if (!condition) __builtin_trap();
-}
 
 bool hasBlock(JsonType type) {
   return type != JsonType::Null && type != JsonType::False && type != JsonType::True;

@@ -9,14 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "tabopt.h"
 #include "tabopt_handlers.h"
 
 namespace {
-
-void check(bool condition) {
-  if (!condition) __builtin_trap();
-}
 
 tabopt_result countVmArg(tabopt_context *, const tabopt_option *, const char *value,
                          void *destination) {
