@@ -43,9 +43,10 @@ void warning(Report& report, const std::string& message) {
   ++report.warnings;
 }
 
-std::string quoted(std::string_view text) { return '"' + std::string(text) + '"'; }
+// NUL bytes are shown as \u0000 so that the report stays plain text.
+std::string quoted(std::string_view text) { return '"' + showNulBytes(text) + '"'; }
 
-std::string keyName(std::string_view key) { return '\'' + std::string(key) + '\''; }
+std::string keyName(std::string_view key) { return '\'' + showNulBytes(key) + '\''; }
 
 std::string count(int n, const char* noun) {
   return std::to_string(n) + ' ' + noun + (n == 1 ? "" : "s");
@@ -214,11 +215,12 @@ bool checkString(Report& report, const JsonValue& value, const std::string& what
   return false;
 }
 
-void checkNul(Report& report, std::string_view text, const std::string& what) {
-  if (text.find('\0') != std::string_view::npos)
-    warning(report, what +
-                        " holds a NUL byte: the launcher passes on only the text "
-                        "before it");
+/// Reports a text that holds a NUL byte, which the launcher skips; true when
+/// it holds none.
+bool checkNul(Report& report, std::string_view text, const std::string& what) {
+  if (!holdsNulByte(text)) return true;
+  warning(report, what + " holds a NUL byte; the launcher skips it");
+  return false;
 }
 
 // ---- env, vmArgs, mainClass ---------------------------------------------
@@ -226,12 +228,11 @@ void checkNul(Report& report, std::string_view text, const std::string& what) {
 void checkVariable(Report& report, std::string_view name, const JsonValue& value) {
   const std::string what = "member " + keyName(name) + " of 'env'";
   if (!checkString(report, value, what)) return;
+  if (!checkNul(report, std::string(name) + std::string(value.text()), what)) return;
   if (name.empty() || name.find('=') != std::string_view::npos)
     warning(report, what +
                         ": a variable name must not be empty or hold '='; the "
                         "launcher cannot set it");
-  checkNul(report, name, what + " (its name)");
-  checkNul(report, value.text(), what);
 }
 
 void checkEnvironment(Report& report, const JsonValue& root) {
@@ -282,6 +283,9 @@ void checkMainClass(Report& report, const JsonValue& root) {
     error(report,
           "'mainClass' is empty: expected the name of the main class, such as "
           "\"com.example.Main\"");
+  } else if (holdsNulByte(mainClass.text())) {
+    error(report, "'mainClass' " + quoted(mainClass.text()) +
+                      " holds a NUL byte: the launcher cannot look up such a class");
   } else if (endsWith(mainClass.text(), ".class") ||
              endsWith(mainClass.text(), ".java")) {
     error(report, "'mainClass' " + quoted(mainClass.text()) +
@@ -313,7 +317,9 @@ void checkArgumentFile(Report& report, const std::string& path) {
                         "list of entries after it; it adds nothing");
   }
   for (const std::string& entry : file.entries)
-    checkEntry(report, entry, " (from " + quoted(path) + ")");
+    if (checkNul(report, entry, "class path entry " + quoted(entry) + " (from " +
+                                    quoted(path) + ")"))
+      checkEntry(report, entry, " (from " + quoted(path) + ")");
 }
 
 void checkClassPath(Report& report, const JsonValue& root) {
@@ -331,7 +337,9 @@ void checkClassPath(Report& report, const JsonValue& root) {
     warning(report, "'classPath' is empty: the Java VM will find no application classes");
   for (uint64_t i = 0; i < classPath.size(); ++i) {
     const JsonValue element = classPath.element(i);
-    if (!checkString(report, element, elementName(i, "classPath"))) continue;
+    if (!checkString(report, element, elementName(i, "classPath")) ||
+        !checkNul(report, element.text(), elementName(i, "classPath")))
+      continue;
     const std::string entry(element.text());
     if (isArgumentFile(entry))
       checkArgumentFile(report, entry);

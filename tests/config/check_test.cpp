@@ -52,17 +52,30 @@ TEST_F(CheckTest, Outputs) {
            "classPath": ["app.jar"]})",
        "config.json: warning: member '' of 'env': a variable name must not be empty or "
        "hold '='; the launcher cannot set it\n"
-       "config.json: warning: member 'C' of 'env' holds a NUL byte: the launcher passes "
-       "on "
-       "only the text before it\n"
+       "config.json: warning: member 'C' of 'env' holds a NUL byte; the launcher skips "
+       "it\n"
        "config.json: warning: member 'A=B' of 'env': a variable name must not be empty "
-       "or "
-       "hold '='; the launcher cannot set it\n"
+       "or hold '='; the launcher cannot set it\n"
        "config.json: error: 'mainClass' \"M.class\" names a file: expected the class "
-       "name "
-       "without extension\nconfig.json: 1 error, 3 warnings\nstatus 1"},
+       "name without extension\nconfig.json: 1 error, 3 warnings\nstatus 1"},
+      // Every text with a NUL byte is one the launcher skips, or for the main
+      // class, one it refuses: the checker must say so, not that it is cut.
+      {R"({"env": {"N\u0000": "x"}, "vmArgs": ["-Da\u0000b"], "mainClass": "a\u0000b",
+           "classPath": ["app\u0000.jar", "nul.txt"]})",
+       "config.json: warning: member 'N\\u0000' of 'env' holds a NUL byte; the launcher "
+       "skips it\n"
+       "config.json: warning: element 1 of 'vmArgs' holds a NUL byte; the launcher "
+       "skips it\n"
+       "config.json: error: 'mainClass' \"a\\u0000b\" holds a NUL byte: the launcher "
+       "cannot look up such a class\n"
+       "config.json: warning: element 1 of 'classPath' holds a NUL byte; the launcher "
+       "skips it\n"
+       "config.json: warning: class path entry \"a\\u0000.jar\" (from \"nul.txt\") holds "
+       "a NUL byte; the launcher skips it\n"
+       "config.json: 1 error, 4 warnings\nstatus 1"},
   };
   std::filesystem::create_directory("dir.txt");
+  write("nul.txt", "-classpath a\0.jar"s + pathListSeparator + "app.jar");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.config);
     write("config.json", c.config);
