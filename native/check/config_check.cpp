@@ -316,10 +316,10 @@ void checkArgumentFile(Report& report, const std::string& path) {
                         " ends right after its \"-classpath\" token: expected a "
                         "list of entries after it; it adds nothing");
   }
+  const std::string from = " (from " + quoted(path) + ")";
   for (const std::string& entry : file.entries)
-    if (checkNul(report, entry, "class path entry " + quoted(entry) + " (from " +
-                                    quoted(path) + ")"))
-      checkEntry(report, entry, " (from " + quoted(path) + ")");
+    if (checkNul(report, entry, "class path entry " + quoted(entry) + from))
+      checkEntry(report, entry, from);
 }
 
 void checkClassPath(Report& report, const JsonValue& root) {

@@ -6,13 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstring>
-
 namespace {
 
 /// How long a FIFO without a writer is given for one to come.
 const int writerGraceMilliseconds = 2000;
-
 
 /// Waits until a writer has written or left, or the grace time is over. A
 /// writer that is already waiting in its own open() counts from the start.
@@ -49,8 +46,4 @@ std::FILE* openInputFile(const char* path) {
     return failWith(descriptor);
   std::FILE* file = fdopen(descriptor, "rb");
   return file ? file : failWith(descriptor);
-}
-
-std::string inputFileError(int error) {
-  return error == ENODEV ? "Is a device, not a file" : std::strerror(error);
 }

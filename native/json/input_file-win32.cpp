@@ -4,7 +4,6 @@
 #include <io.h>
 
 #include <cerrno>
-#include <cstring>
 
 // Windows keeps no FIFOs in the file system: named pipes have a namespace of
 // their own, and opening one that no process serves fails at once.
@@ -18,8 +17,4 @@ std::FILE* openInputFile(const char* path) {
     return nullptr;
   }
   return file;
-}
-
-std::string inputFileError(int error) {
-  return error == ENODEV ? "Is a device, not a file" : std::strerror(error);
 }
