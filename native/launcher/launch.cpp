@@ -64,10 +64,11 @@ void launch(VmRunner runner) {
   enterWorkingDirectory();
   loadConfiguration();
   if (launchSettings.verbose) std::cout << "Loading JVM runtime library ..." << std::endl;
-  GetDefaultJavaVMInitArgsFunction getDefaultArgs = nullptr;
-  CreateJavaVMFunction createVm = nullptr;
-  if (!loadVmRuntimeLibrary(&getDefaultArgs, &createVm))
-    fail("failed to load VM runtime library!");
+  VmEntryPoints entryPoints;
+  if (!loadVmRuntimeLibrary(&entryPoints)) fail("failed to load VM runtime library!");
+  auto getDefaultArgs =
+      reinterpret_cast<GetDefaultJavaVMInitArgsFunction>(entryPoints.getDefaultArgs);
+  auto createVm = reinterpret_cast<CreateJavaVMFunction>(entryPoints.createVm);
 
   JavaVMInitArgs args{};
   args.version = JNI_VERSION_1_8;

@@ -6,6 +6,7 @@
 #include "configuration.h"
 #include "java_text.h"
 #include "launch_settings.h"
+#include "platform.h"
 
 namespace {
 

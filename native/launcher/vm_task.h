@@ -4,7 +4,9 @@
 
 #include <jni.h>
 
-#include "platform.h"
+/// Entry points of the Java runtime library (JNI Invocation API).
+using GetDefaultJavaVMInitArgsFunction = jint(JNICALL*)(void* args);
+using CreateJavaVMFunction = jint(JNICALL*)(JavaVM** vm, void** env, void* args);
 
 /// Runs launchSettings.mainClass with launchSettings.javaArgs in a VM
 /// created by `createVm` from `args`. Releases the `optionCount` option

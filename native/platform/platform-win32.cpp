@@ -51,8 +51,7 @@ bool setEnvironmentVariable(const std::string& name, const std::string& value) {
   return SetEnvironmentVariableA(name.c_str(), value.c_str()) != 0;
 }
 
-bool loadVmRuntimeLibrary(GetDefaultJavaVMInitArgsFunction* getDefaultArgs,
-                          CreateJavaVMFunction* createVm) {
+bool loadVmRuntimeLibrary(VmEntryPoints* entryPoints) {
   // The runtime's own libraries (java.dll and others) live in jre\bin.
   if (!SetDllDirectoryA("jre\\bin")) {
     reportSystemError("SetDllDirectory");
@@ -63,15 +62,15 @@ bool loadVmRuntimeLibrary(GetDefaultJavaVMInitArgsFunction* getDefaultArgs,
     reportSystemError("load jvm.dll");
     return false;
   }
-  *getDefaultArgs = reinterpret_cast<GetDefaultJavaVMInitArgsFunction>(
-      reinterpret_cast<void*>(GetProcAddress(library, "JNI_GetDefaultJavaVMInitArgs")));
-  if (!*getDefaultArgs) {
+  entryPoints->getDefaultArgs =
+      reinterpret_cast<void*>(GetProcAddress(library, "JNI_GetDefaultJavaVMInitArgs"));
+  if (!entryPoints->getDefaultArgs) {
     reportSystemError("obtain JNI_GetDefaultJavaVMInitArgs address");
     return false;
   }
-  *createVm = reinterpret_cast<CreateJavaVMFunction>(
-      reinterpret_cast<void*>(GetProcAddress(library, "JNI_CreateJavaVM")));
-  if (!*createVm) {
+  entryPoints->createVm =
+      reinterpret_cast<void*>(GetProcAddress(library, "JNI_CreateJavaVM"));
+  if (!entryPoints->createVm) {
     reportSystemError("obtain JNI_CreateJavaVM address");
     return false;
   }

@@ -1,14 +1,9 @@
-// The launcher's platform layer: the few operating-system services it needs,
-// implemented once per platform (platform-win32.cpp, platform-posix.cpp).
+// The platform layer: the few operating-system services the launcher, its
+// configuration and the JSON reader need, implemented once per platform
+// (platform-win32.cpp, platform-posix.cpp). It knows nothing of Java.
 #pragma once
 
-#include <jni.h>
-
 #include <string>
-
-/// Entry points of the Java runtime library (JNI Invocation API).
-using GetDefaultJavaVMInitArgsFunction = jint(JNICALL*)(void* args);
-using CreateJavaVMFunction = jint(JNICALL*)(JavaVM** vm, void** env, void* args);
 
 /// Separator of path lists: ';' on Windows, ':' on POSIX (the JVM's own).
 #ifdef _WIN32
@@ -27,10 +22,16 @@ bool changeWorkingDirectory(const std::string& directory);
 /// an empty value, not removed. False when the platform refuses the name.
 bool setEnvironmentVariable(const std::string& name, const std::string& value);
 
-/// Loads the Java runtime library and its two entry points. On failure the
-/// system's error has been reported (reportSystemError) and false returned.
-bool loadVmRuntimeLibrary(GetDefaultJavaVMInitArgsFunction* getDefaultArgs,
-                          CreateJavaVMFunction* createVm);
+/// Addresses of the Java runtime library's two JNI Invocation API entry
+/// points (JNI_GetDefaultJavaVMInitArgs, JNI_CreateJavaVM), untyped.
+struct VmEntryPoints {
+  void* getDefaultArgs = nullptr;
+  void* createVm = nullptr;
+};
+
+/// Loads the Java runtime library and finds its two entry points. On failure
+/// the system's error has been reported (reportSystemError) and false returned.
+bool loadVmRuntimeLibrary(VmEntryPoints* entryPoints);
 
 /// Writes "Error code [N] when trying to <description>: <system text>" to
 /// standard error for the calling thread's last error.

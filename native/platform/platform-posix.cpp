@@ -59,8 +59,7 @@ void* lookUpSymbol(void* library, const char* name) {
 
 }  // namespace
 
-bool loadVmRuntimeLibrary(GetDefaultJavaVMInitArgsFunction* getDefaultArgs,
-                          CreateJavaVMFunction* createVm) {
+bool loadVmRuntimeLibrary(VmEntryPoints* entryPoints) {
   // The path holds a '/', so dlopen takes it relative to the working
   // directory and never searches LD_LIBRARY_PATH for it.
   void* library = dlopen(vmRuntimeLibraryPath, RTLD_NOW | RTLD_GLOBAL);
@@ -69,15 +68,13 @@ bool loadVmRuntimeLibrary(GetDefaultJavaVMInitArgsFunction* getDefaultArgs,
     reportSystemError("load libjvm.so");
     return false;
   }
-  *getDefaultArgs = reinterpret_cast<GetDefaultJavaVMInitArgsFunction>(
-      lookUpSymbol(library, "JNI_GetDefaultJavaVMInitArgs"));
-  if (!*getDefaultArgs) {
+  entryPoints->getDefaultArgs = lookUpSymbol(library, "JNI_GetDefaultJavaVMInitArgs");
+  if (!entryPoints->getDefaultArgs) {
     reportSystemError("obtain JNI_GetDefaultJavaVMInitArgs address");
     return false;
   }
-  *createVm = reinterpret_cast<CreateJavaVMFunction>(
-      lookUpSymbol(library, "JNI_CreateJavaVM"));
-  if (!*createVm) {
+  entryPoints->createVm = lookUpSymbol(library, "JNI_CreateJavaVM");
+  if (!entryPoints->createVm) {
     reportSystemError("obtain JNI_CreateJavaVM address");
     return false;
   }
