@@ -9,6 +9,11 @@
 struct LaunchSettings {
   std::string workingDirectory;          ///< entered before the configuration is read
   std::string programName;               ///< shown in the usage lines
+  /// The launcher's own folder, absolute, without a trailing separator (from
+  /// the executable itself, never from argv[0]); empty when unknown.
+  std::string appDirectory;
+  /// The launcher's file name without ".exe": names the per-user folders.
+  std::string appName;
   std::string configPath = "config.json";
   bool verbose = false;
   std::vector<std::string> javaArgs;     ///< arguments of the Java main method

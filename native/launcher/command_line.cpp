@@ -28,6 +28,8 @@ size_t findPathSeparator(const std::string& path) {
   return slash != std::string::npos ? slash : path.rfind('\\');
 }
 
+/// The program name shown in the help comes from what the user typed; the
+/// working directory from the executable itself when it is known.
 void takeProgramIdentity(const char* programPath) {
   std::string path = programPath ? programPath : "";
   size_t separator = findPathSeparator(path);
@@ -38,6 +40,15 @@ void takeProgramIdentity(const char* programPath) {
     launchSettings.workingDirectory = path.substr(0, separator);
     launchSettings.programName = path.substr(separator + 1);
   }
+  if (!launchSettings.appDirectory.empty())
+    launchSettings.workingDirectory = launchSettings.appDirectory;
+}
+
+bool endsWithExe(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string suffix = name.substr(name.size() - 4);
+  for (char& c : suffix) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return suffix == ".exe";
 }
 
 void buildOptionTable(tabopt_option* table, OptionValues* values) {
@@ -107,6 +118,18 @@ char** runInterfaceMode(tabopt_context* context, char** arguments,
 }
 
 }  // namespace
+
+void takeAppIdentity(const std::string& executable) {
+  size_t separator = findPathSeparator(executable);
+  if (executable.empty() || separator == std::string::npos) return;
+  launchSettings.appDirectory = executable.substr(0, separator);
+  // The root folder keeps its separator: "/" and "C:\" are folders, "" and "C:" are not.
+  if (launchSettings.appDirectory.empty() || launchSettings.appDirectory.back() == ':')
+    launchSettings.appDirectory += executable[separator];
+  std::string name = executable.substr(separator + 1);
+  if (endsWithExe(name)) name.resize(name.size() - 4);
+  launchSettings.appName = name;
+}
 
 tabopt_result appendVmArg(tabopt_context*, const tabopt_option*, const char* value,
                           void* destination) {

@@ -3,7 +3,14 @@
 // program's arguments.
 #pragma once
 
+#include <string>
+
 #include "tabopt.h"
+
+/// Sets launchSettings.appDirectory and appName from the executable's own
+/// path (executablePath()); the working directory starts there. An empty
+/// path leaves both empty, and the working directory then comes from argv[0].
+void takeAppIdentity(const std::string& executable);
 
 /// Fills launchSettings from the process's arguments (argv ends with a null
 /// entry). Returns false when help was shown (the caller exits with status 1);

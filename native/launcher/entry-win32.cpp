@@ -6,6 +6,7 @@
 #include "command_line.h"
 #include "console-win32.h"
 #include "launch.h"
+#include "platform.h"
 
 // Markers that the NVIDIA and AMD switchable-graphics drivers look for in the
 // executable's export table: run this process on the high-performance GPU.
@@ -23,6 +24,7 @@ void runAtOnce(VmTask task, const JavaVMInitArgs&) { task(); }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   setUpConsole(__argc, __argv, systemConsoleApi);
+  takeAppIdentity(executablePath());
   if (!parseCommandLine(__argc, __argv)) return 1;
   launch(runAtOnce);
   return 0;

@@ -65,7 +65,7 @@ void launch(VmRunner runner) {
   loadConfiguration();
   if (launchSettings.verbose) std::cout << "Loading JVM runtime library ..." << std::endl;
   VmEntryPoints entryPoints;
-  if (!loadVmRuntimeLibrary(&entryPoints)) fail("failed to load VM runtime library!");
+  if (!loadVmRuntimeLibrary("jre", &entryPoints)) fail("failed to load VM runtime library!");
   auto getDefaultArgs =
       reinterpret_cast<GetDefaultJavaVMInitArgsFunction>(entryPoints.getDefaultArgs);
   auto createVm = reinterpret_cast<CreateJavaVMFunction>(entryPoints.createVm);

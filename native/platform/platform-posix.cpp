@@ -59,12 +59,23 @@ void* lookUpSymbol(void* library, const char* name) {
 
 }  // namespace
 
-bool loadVmRuntimeLibrary(VmEntryPoints* entryPoints) {
-  // The path holds a '/', so dlopen takes it relative to the working
-  // directory and never searches LD_LIBRARY_PATH for it.
-  void* library = dlopen(vmRuntimeLibraryPath, RTLD_NOW | RTLD_GLOBAL);
+std::string executablePath() {
+  std::vector<char> buffer(4096);
+  for (;;) {
+    ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length < 0) return std::string();
+    if (static_cast<size_t>(length) < buffer.size())
+      return std::string(buffer.data(), static_cast<size_t>(length));
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+bool loadVmRuntimeLibrary(const std::string& runtimeHome, VmEntryPoints* entryPoints) {
+  // The path holds a '/', so dlopen never searches LD_LIBRARY_PATH for it.
+  const std::string path = runtimeHome + "/lib/server/libjvm.so";
+  void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
   if (!library) {
-    rememberLoaderError(libraryErrorCode(vmRuntimeLibraryPath));
+    rememberLoaderError(libraryErrorCode(path.c_str()));
     reportSystemError("load libjvm.so");
     return false;
   }

@@ -51,13 +51,30 @@ bool setEnvironmentVariable(const std::string& name, const std::string& value) {
   return SetEnvironmentVariableA(name.c_str(), value.c_str()) != 0;
 }
 
-bool loadVmRuntimeLibrary(VmEntryPoints* entryPoints) {
+std::string executablePath() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return std::string();
+    if (length < buffer.size()) break;
+    buffer.resize(buffer.size() * 2);
+  }
+  int size = WideCharToMultiByte(CP_UTF8, 0, buffer.data(), -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return std::string();
+  std::vector<char> bytes(static_cast<size_t>(size));
+  WideCharToMultiByte(CP_UTF8, 0, buffer.data(), -1, bytes.data(), size, nullptr, nullptr);
+  return std::string(bytes.data());
+}
+
+bool loadVmRuntimeLibrary(const std::string& runtimeHome, VmEntryPoints* entryPoints) {
   // The runtime's own libraries (java.dll and others) live in jre\bin.
-  if (!SetDllDirectoryA("jre\\bin")) {
+  const std::string binDirectory = runtimeHome + "\\bin";
+  if (!SetDllDirectoryA(binDirectory.c_str())) {
     reportSystemError("SetDllDirectory");
     return false;
   }
-  HMODULE library = LoadLibraryA(vmRuntimeLibraryPath);
+  const std::string path = binDirectory + "\\server\\jvm.dll";
+  HMODULE library = LoadLibraryA(path.c_str());
   if (!library) {
     reportSystemError("load jvm.dll");
     return false;

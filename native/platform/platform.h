@@ -15,6 +15,11 @@ constexpr char pathListSeparator = ':';
 /// The Java runtime library, relative to the working directory.
 extern const char* const vmRuntimeLibraryPath;
 
+/// The running program's own file as an absolute path (UTF-8 on Windows),
+/// taken from the system (/proc/self/exe, GetModuleFileNameW), never from
+/// argv[0]: symbolic links are resolved on POSIX. Empty when unknown.
+std::string executablePath();
+
 /// Makes `directory` the process's current directory; false on failure.
 bool changeWorkingDirectory(const std::string& directory);
 
@@ -29,9 +34,11 @@ struct VmEntryPoints {
   void* createVm = nullptr;
 };
 
-/// Loads the Java runtime library and finds its two entry points. On failure
-/// the system's error has been reported (reportSystemError) and false returned.
-bool loadVmRuntimeLibrary(VmEntryPoints* entryPoints);
+/// Loads the Java runtime library of the runtime folder `runtimeHome` (its
+/// "jre": lib/server/libjvm.so, or bin\server\jvm.dll with bin as the folder
+/// of its own DLLs) and finds its two entry points. On failure the system's
+/// error has been reported (reportSystemError) and false returned.
+bool loadVmRuntimeLibrary(const std::string& runtimeHome, VmEntryPoints* entryPoints);
 
 /// Writes "Error code [N] when trying to <description>: <system text>" to
 /// standard error for the calling thread's last error.

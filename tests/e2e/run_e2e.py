@@ -72,7 +72,9 @@ class Suite:
         """Lays out an app folder and returns its path."""
         folder = os.path.join(self.work, name)
         os.makedirs(folder)
-        os.symlink(self.launcher, os.path.join(folder, "vantrel"))
+        # A copy: the launcher finds its folder through its own file, so a
+        # link would lead it back to the build folder.
+        shutil.copy(self.launcher, os.path.join(folder, "vantrel"))
         if runtime == "jdk":
             os.symlink(self.jdk, os.path.join(folder, "jre"))
             shutil.copy(self.jar, os.path.join(folder, "app.jar"))
