@@ -8,6 +8,7 @@
 #include <locale.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <iostream>
@@ -17,6 +18,20 @@ const char* const vmRuntimeLibraryPath = "jre/lib/server/libjvm.so";
 
 bool changeWorkingDirectory(const std::string& directory) {
   return chdir(directory.c_str()) == 0;
+}
+
+std::string currentDirectory() {
+  std::vector<char> buffer(4096);
+  while (!getcwd(buffer.data(), buffer.size())) {
+    if (errno != ERANGE) return std::string();
+    buffer.resize(buffer.size() * 2);
+  }
+  return buffer.data();
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat status;
+  return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 bool setEnvironmentVariable(const std::string& name, const std::string& value) {

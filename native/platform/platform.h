@@ -23,6 +23,12 @@ std::string executablePath();
 /// Makes `directory` the process's current directory; false on failure.
 bool changeWorkingDirectory(const std::string& directory);
 
+/// The process's current directory as an absolute path; empty when unknown.
+std::string currentDirectory();
+
+/// Whether `path` names a directory (after symbolic links).
+bool isDirectory(const std::string& path);
+
 /// Sets a variable in this process's environment. An empty value is set as
 /// an empty value, not removed. False when the platform refuses the name.
 bool setEnvironmentVariable(const std::string& name, const std::string& value);

@@ -167,9 +167,10 @@ def jdk_cases(s):
     s.case("nested main class", ["x"], 0, "inner main with 1 arguments\n",
            config=config_with(mainClass="app.Outer$Inner"))
     s.case("missing runtime library", [], 1, "",
-           "Error code [2] when trying to load libjvm.so: jre/lib/server/libjvm.so: cannot open "
-           "shared object file: No such file or directory\n"
-           "Error: failed to load VM runtime library!\n", runtime=None)
+           "Error code [2] when trying to load libjvm.so: %s/jre/lib/server/libjvm.so: cannot "
+           "open shared object file: No such file or directory\n"
+           "Error: failed to load VM runtime library!\n"
+           % os.path.join(s.work, "missing runtime library"), runtime=None)
     s.case("missing configuration", [], 1, "", "Error: failed to load configuration: config.json\n",
            config=False)
     s.case("vm options from config", ["prop", "from.config", "both"], 0,
@@ -194,6 +195,8 @@ def jdk_cases(s):
     other = s.app("other folder", config=config_with(vmArgs=["-Dwhich=other"]))
     s.case("--cwd", ["-c", "--cwd=" + other, "prop", "which", "user.dir"], 0,
            "which=other\nuser.dir=%s\n" % other)
+    s.case("runtime below the working directory", ["-c", "--cwd=" + other, "prop", "which"], 0,
+           "which=other\n", config=False, runtime=None)
     s.case("working directory is the program's", ["prop", "user.dir"], 0,
            "user.dir=%s\n" % os.path.join(s.work, "working directory is the program's"))
     s.case("StackOverflowError caught", ["deep"], 0, "caught: true\n")
@@ -229,6 +232,7 @@ Changing working directory to {0} ...
 Setting up env...
   VANTREL_B=2
   VANTREL_AA=1
+Using Java runtime {0}/jre ...
 Loading JVM runtime library ...
 Passing VM options ...
   # -Dx=y
