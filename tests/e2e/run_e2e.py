@@ -89,12 +89,14 @@ class Suite:
             write(os.path.join(folder, path), text)
         return folder
 
-    def run(self, folder, args, env=None):
-        """Runs the launcher of `folder` from the work directory."""
+    def run(self, folder, args, env=None, program=None, cwd=None):
+        """Runs the launcher of `folder` (or `program`, looked up in the PATH
+        of `env`) from the work directory (or `cwd`)."""
         environment = dict(os.environ, LC_ALL="C.UTF-8")
         environment.update(env or {})
-        result = subprocess.run([os.path.join(folder, "vantrel")] + args, cwd=self.work,
-                                env=environment, capture_output=True, timeout=60)
+        command = [program or os.path.join(folder, "vantrel")] + args
+        result = subprocess.run(command, cwd=cwd or self.work, env=environment,
+                                capture_output=True, timeout=60)
         return result.returncode, result.stdout.decode("utf-8", "replace"), \
             result.stderr.decode("utf-8", "replace")
 
@@ -204,6 +206,7 @@ def jdk_cases(s):
     s.case("threads", ["threads"], 0, "threads: 10\nnon-daemon thread finished\n")
     verbose_case(s)
     s.case("help", ["-c", "--help", "x"], 1, HELP)
+    started_through_a_link_case(s)
     command_line_errors(s)
     signal_case(s)
 
@@ -249,6 +252,24 @@ Destroyed Java VM ...
     outcome = s.run(folder, ["-c", "-v", "--cwd=" + folder, "-J", "-Dx=y", "-J", "-Xmx64m",
                              "prop", "x"])
     s.check("verbose", outcome, 0, expected, "")
+
+
+def started_through_a_link_case(s):
+    """Started as `myapp` through PATH, a link to the launcher, from a folder
+    with a configuration and a runtime of its own: the launcher's folder is
+    found through its own file, so that folder's are never used."""
+    app = s.app("linked app", config=config_with(vmArgs=["-Dwhich=app"]))
+    untrusted = s.app("untrusted folder", config=config_with(vmArgs=["-Dwhich=untrusted"]),
+                      runtime=some_other_library())
+    links = os.path.join(s.work, "bin")
+    os.makedirs(links)
+    os.symlink(os.path.join(app, "vantrel"), os.path.join(links, "myapp"))
+    env = {"PATH": links + os.pathsep + os.environ.get("PATH", "")}
+    s.check("started through a link in PATH",
+            s.run(app, ["prop", "which", "user.dir"], env, "myapp", untrusted), 0,
+            "which=app\nuser.dir=%s\n" % app, "")
+    s.check("help names the link", s.run(app, ["-c", "--help"], env, "myapp", untrusted), 1,
+            HELP.replace("vantrel", "myapp"), "")
 
 
 def command_line_errors(s):
