@@ -59,13 +59,21 @@ class Suite:
             self.jar = self.build_jar()
 
     def build_jar(self):
+        """Compiles the test programs into app.jar, without the classes named
+        Absent*, which others refer to. The tools run in a UTF-8 locale: a
+        class file name holds a character outside the BMP."""
         source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "java", "app")
         classes = os.path.join(self.work, "classes")
         files = sorted(os.path.join(source, f) for f in os.listdir(source))
-        subprocess.run([os.path.join(self.jdk, "bin", "javac"), "-d", classes] + files, check=True)
+        env = dict(os.environ, LC_ALL="C.UTF-8")
+        subprocess.run([os.path.join(self.jdk, "bin", "javac"), "-d", classes] + files,
+                       env=env, check=True)
+        for name in os.listdir(os.path.join(classes, "app")):
+            if name.startswith("Absent"):
+                os.remove(os.path.join(classes, "app", name))
         jar = os.path.join(self.work, "app.jar")
         subprocess.run([os.path.join(self.jdk, "bin", "jar"), "cf", jar, "-C", classes, "."],
-                       check=True)
+                       env=env, check=True)
         return jar
 
     def app(self, name, config=None, files=None, runtime="jdk"):
@@ -168,6 +176,19 @@ def jdk_cases(s):
            config=config_with(mainClass="app.NoMain"))
     s.case("nested main class", ["x"], 0, "inner main with 1 arguments\n",
            config=config_with(mainClass="app.Outer$Inner"))
+    s.case("main class outside the BMP", ["x"], 0,
+           "main of a class outside the BMP with 1 arguments\n",
+           config=config_with(mainClass="app.X\U0001D49C"))
+    s.case("main class that fails to initialise", [], 1, "", re.compile(
+        r'Exception in thread "main" java\.lang\.ExceptionInInitializerError\n'
+        r'Caused by: java\.lang\.IllegalStateException: no value\n(\t.*\n)+'
+        r'Error: failed to find main class app/FailingInit\n'),
+        config=config_with(mainClass="app.FailingInit"))
+    s.case("main class without its superclass", [], 1, "", re.compile(
+        r'Exception in thread "main" java\.lang\.NoClassDefFoundError: app/AbsentSuper\n'
+        r'(\t.*\n)*Caused by: java\.lang\.ClassNotFoundException: app\.AbsentSuper\n'
+        r'(\t.*\n)*Error: failed to find main class app/WithoutSuper\n'),
+        config=config_with(mainClass="app.WithoutSuper"))
     s.case("missing runtime library", [], 1, "",
            "Error code [2] when trying to load libjvm.so: %s/jre/lib/server/libjvm.so: cannot "
            "open shared object file: No such file or directory\n"
