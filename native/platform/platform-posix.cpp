@@ -143,16 +143,29 @@ bool codesetIsUtf8OrPlain(const std::string& codeset) {
          codeset == "ASCII" || codeset == "US-ASCII" || codeset.empty();
 }
 
-bool convertWithIconv(iconv_t converter, const char* text, std::string* result) {
-  size_t inputLeft = strlen(text);
-  std::vector<char> output(inputLeft * 4 + 4);
+/// Converts `text` with `converter`; each byte that does not convert (not
+/// valid in the character set, or an incomplete sequence at the end)
+/// becomes one U+FFFD, and the conversion goes on after it.
+std::string convertWithIconv(iconv_t converter, const char* text) {
   char* input = const_cast<char*>(text);
-  char* out = output.data();
-  size_t outputLeft = output.size();
-  if (iconv(converter, &input, &inputLeft, &out, &outputLeft) == static_cast<size_t>(-1))
-    return false;
-  result->assign(output.data(), out);
-  return true;
+  size_t inputLeft = strlen(text);
+  std::string result;
+  char buffer[256];
+  for (;;) {
+    char* out = buffer;
+    size_t outputLeft = sizeof buffer;
+    // With no input left, the call ends a stateful character set's shift.
+    const bool done = inputLeft == 0;
+    const size_t converted = done ? iconv(converter, nullptr, nullptr, &out, &outputLeft)
+                                  : iconv(converter, &input, &inputLeft, &out, &outputLeft);
+    const int error = errno;
+    result.append(buffer, out);
+    if (done) return result;
+    if (converted != static_cast<size_t>(-1) || error == E2BIG) continue;
+    result += "\xEF\xBF\xBD";
+    ++input;
+    --inputLeft;
+  }
 }
 
 }  // namespace
@@ -162,8 +175,7 @@ std::string toUtf8(const char* text) {
   if (codesetIsUtf8OrPlain(codeset)) return text;
   iconv_t converter = iconv_open("UTF-8", codeset.c_str());
   if (converter == reinterpret_cast<iconv_t>(-1)) return text;
-  std::string result;
-  bool converted = convertWithIconv(converter, text, &result);
+  std::string result = convertWithIconv(converter, text);
   iconv_close(converter);
-  return converted ? result : std::string(text);
+  return result;
 }

@@ -165,7 +165,7 @@ def jdk_cases(s):
     folder = s.app("invalid utf-8")
     s.check("invalid utf-8", s.run(folder, [b"args", b"a\xffb"]), 0,
             code_points(["args", "a\ufffdb"]), "")
-    latin1_locale_case(s)
+    locale_cases(s)
     s.case("exception in main", ["throw"], 1, "",
            re.compile(r'Exception in thread "main" java\.lang\.IllegalStateException: boom\n'
                       r'\tat app\.Probe\.main\(Probe\.java:\d+\)\n'))
@@ -232,20 +232,26 @@ def jdk_cases(s):
     signal_case(s)
 
 
-def latin1_locale_case(s):
-    """Under a Latin-1 locale the arguments are converted to UTF-8."""
+def locale_cases(s):
+    """Under a locale of another character set the arguments are converted
+    to UTF-8; a byte that the character set does not define becomes U+FFFD,
+    and only that byte."""
     locales = os.path.join(s.work, "locales")
     os.makedirs(locales)
-    made = subprocess.run(["localedef", "-i", "en_US", "-f", "ISO-8859-1",
-                           os.path.join(locales, "en_US.ISO-8859-1")],
-                          capture_output=True).returncode == 0
-    if not made:
-        print("skip Latin-1 locale (localedef cannot make en_US.ISO-8859-1)")
-        return
-    folder = s.app("Latin-1 locale")
-    outcome = s.run(folder, [b"args", b"\xe9t\xe9"],
-                    {"LOCPATH": locales, "LC_ALL": "en_US.ISO-8859-1"})
-    s.check("Latin-1 locale", outcome, 0, code_points(["args", "\u00e9t\u00e9"]), "")
+    for name, source, charset, argument, expected in [
+            ("Latin-1 locale", "en_US", "ISO-8859-1", b"\xe9t\xe9", "\u00e9t\u00e9"),
+            ("Greek locale, undefined byte", "el_GR", "ISO-8859-7", b"\xe1\xae\xe2",
+             "\u03b1\ufffd\u03b2")]:
+        locale = "%s.%s" % (source, charset)
+        made = subprocess.run(["localedef", "-i", source, "-f", charset,
+                               os.path.join(locales, locale)],
+                              capture_output=True).returncode == 0
+        if not made:
+            print("skip %s (localedef cannot make %s)" % (name, locale))
+            continue
+        folder = s.app(name)
+        outcome = s.run(folder, [b"args", argument], {"LOCPATH": locales, "LC_ALL": locale})
+        s.check(name, outcome, 0, code_points(["args", expected]), "")
 
 
 def verbose_case(s):
