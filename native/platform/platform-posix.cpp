@@ -49,19 +49,36 @@ struct LoaderError {
 LoaderError lastLoaderError;
 
 /// dlopen leaves errno unset for most failures. A plain open of the file
-/// tells a missing or unreadable file (ENOENT, EACCES) from a file that is
-/// there but cannot be loaded (ENOEXEC).
+/// tells a missing or unreadable file (ENOENT, EACCES) and a directory
+/// (EISDIR) from a file that is there but cannot be loaded (ENOEXEC).
 int libraryErrorCode(const char* path) {
-  int descriptor = open(path, O_RDONLY | O_CLOEXEC);
+  const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (descriptor < 0) return errno;
+  struct stat status;
+  const bool directory = fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode);
   close(descriptor);
-  return ENOEXEC;
+  return directory ? EISDIR : ENOEXEC;
 }
 
+/// The error whose system text ends the loader's message, as in
+/// "...: cannot read file data: Is a directory"; 0 when none does.
+int codeNamedBy(const std::string& text) {
+  for (int code = 1; code < 256; ++code) {
+    const std::string reason = std::string(": ") + strerror(code);
+    if (text.size() > reason.size() &&
+        text.compare(text.size() - reason.size(), reason.size(), reason) == 0)
+      return code;
+  }
+  return 0;
+}
+
+/// Keeps the loader's message with the code its text names, else `code`:
+/// the code and the text reported must agree.
 void rememberLoaderError(int code) {
   const char* text = dlerror();
-  lastLoaderError.code = code;
   lastLoaderError.text = text ? text : "";
+  const int named = codeNamedBy(lastLoaderError.text);
+  lastLoaderError.code = named ? named : code;
 }
 
 /// dlsym sets no errno; a missing entry point is reported as ENOENT.

@@ -354,6 +354,12 @@ def standin_cases(s):
         folder = s.app("stand-in " + name, config, runtime=runtime)
         status, out, err = s.run(folder, ["x"], env)
         s.check("stand-in " + name, (status, "", err), 1, "", message)
+    # The error code is the one the system's text names.
+    folder = s.app("runtime library is a directory", config, runtime=None)
+    os.makedirs(os.path.join(folder, "jre", "lib", "server", "libjvm.so"))
+    s.check("runtime library is a directory", s.run(folder, []), 1, "", re.compile(
+        r"Error code \[21\] when trying to load libjvm\.so: .*: Is a directory\n"
+        r"Error: failed to load VM runtime library!\n"))
     # A library without the JNI entry points.
     folder = s.app("library without entry points", config, runtime=some_other_library())
     s.check("library without entry points", s.run(folder, []), 1, "", re.compile(
