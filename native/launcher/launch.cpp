@@ -8,6 +8,7 @@
 #include "configuration.h"
 #include "launch_settings.h"
 #include "platform.h"
+#include "runtime_location.h"
 #include "vm_task.h"
 
 namespace {
@@ -63,9 +64,14 @@ JavaVMOption* buildVmOptions(const std::string& classPath) {
 void launch(VmRunner runner) {
   enterWorkingDirectory();
   loadConfiguration();
-  if (launchSettings.verbose) std::cout << "Loading JVM runtime library ..." << std::endl;
+  const std::string runtimeHome = runtimeLocation(launchSettings.appDirectory);
+  if (launchSettings.verbose) {
+    std::cout << "Using Java runtime " << runtimeHome << " ..." << std::endl;
+    std::cout << "Loading JVM runtime library ..." << std::endl;
+  }
   VmEntryPoints entryPoints;
-  if (!loadVmRuntimeLibrary("jre", &entryPoints)) fail("failed to load VM runtime library!");
+  if (!loadVmRuntimeLibrary(runtimeHome, &entryPoints))
+    fail("failed to load VM runtime library!");
   auto getDefaultArgs =
       reinterpret_cast<GetDefaultJavaVMInitArgsFunction>(entryPoints.getDefaultArgs);
   auto createVm = reinterpret_cast<CreateJavaVMFunction>(entryPoints.createVm);

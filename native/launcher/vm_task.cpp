@@ -6,6 +6,7 @@
 #include "configuration.h"
 #include "java_text.h"
 #include "launch_settings.h"
+#include "pending_exception.h"
 #include "platform.h"
 
 namespace {
@@ -49,16 +50,26 @@ std::string slashForm(std::string className) {
   return className;
 }
 
+jclass findMainClass(JNIEnv* env, const std::string& className) {
+  // FindClass takes a NUL-terminated name: it would look up a cut one.
+  if (holdsNulByte(className)) fail("failed to find main class " + showNulBytes(className));
+  const std::string jniName = toModifiedUtf8(className);
+  jclass mainClass = env->FindClass(jniName.c_str());
+  if (mainClass) return mainClass;
+  describeUnlessNotFound(env, "java/lang/NoClassDefFoundError", jniName.c_str());
+  fail("failed to find main class " + className);
+}
+
 /// Calls main and tells whether it left an exception pending.
 bool invokeMain(JNIEnv* env, jobjectArray arguments) {
   std::string className = slashForm(launchSettings.mainClass);
-  // FindClass takes a NUL-terminated name: it would look up a cut one.
-  if (holdsNulByte(className)) fail("failed to find main class " + showNulBytes(className));
-  jclass mainClass = env->FindClass(className.c_str());
-  if (!mainClass) fail("failed to find main class " + className);
+  jclass mainClass = findMainClass(env, className);
   jmethodID mainMethod =
       env->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V");
-  if (!mainMethod) fail("failed to find main method in " + className);
+  if (!mainMethod) {
+    describeUnlessNotFound(env, "java/lang/NoSuchMethodError", nullptr);
+    fail("failed to find main method in " + className);
+  }
   if (launchSettings.verbose)
     std::cout << "Invoking static " << launchSettings.mainClass << ".main() function ..."
               << std::endl;

@@ -2,25 +2,20 @@
 
 #include <errno.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-/// How long a FIFO without a writer is given for one to come.
-const int writerGraceMilliseconds = 2000;
-
-/// Waits until a writer has written or left, or the grace time is over. A
-/// writer that is already waiting in its own open() counts from the start.
-void awaitWriter(int descriptor) {
-  pollfd entry = {descriptor, POLLIN, 0};
-  while (poll(&entry, 1, writerGraceMilliseconds) < 0 && errno == EINTR) {
-  }
+/// The error that refuses a file of type `mode`, or 0 for a regular file.
+int refusalOf(mode_t mode) {
+  if (S_ISREG(mode)) return 0;
+  if (S_ISDIR(mode)) return EISDIR;
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return ENODEV;
+  return ESPIPE;  // FIFOs, sockets and whatever else a file system may hold
 }
 
-std::FILE* failWith(int descriptor) {
-  const int error = errno;
+std::FILE* failWith(int descriptor, int error) {
   close(descriptor);
   errno = error;
   return nullptr;
@@ -29,21 +24,23 @@ std::FILE* failWith(int descriptor) {
 }  // namespace
 
 std::FILE* openInputFile(const char* path) {
-  // Opened without O_NONBLOCK, a FIFO blocks open() until some process
-  // opens it for writing, which may never happen. Once open, a read
-  // returns end of file at once while no writer has it open.
-  const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (descriptor < 0) return nullptr;
+  // Looked at before opening: opening a FIFO can wait for a writer, and
+  // opening a device can act on the device.
   struct stat status;
-  if (fstat(descriptor, &status) != 0) return failWith(descriptor);
-  if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode)) {
-    errno = ENODEV;
-    return failWith(descriptor);
+  if (stat(path, &status) != 0) return nullptr;
+  if (int error = refusalOf(status.st_mode)) {
+    errno = error;
+    return nullptr;
   }
-  if (S_ISFIFO(status.st_mode)) awaitWriter(descriptor);
+  // Looked at again once open, in case the path now names another file;
+  // O_NONBLOCK keeps a FIFO put there in the meantime from blocking open().
+  const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (descriptor < 0) return nullptr;
+  if (fstat(descriptor, &status) != 0) return failWith(descriptor, errno);
+  if (int error = refusalOf(status.st_mode)) return failWith(descriptor, error);
   const int flags = fcntl(descriptor, F_GETFL);
   if (flags < 0 || fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) < 0)
-    return failWith(descriptor);
+    return failWith(descriptor, errno);
   std::FILE* file = fdopen(descriptor, "rb");
-  return file ? file : failWith(descriptor);
+  return file ? file : failWith(descriptor, errno);
 }

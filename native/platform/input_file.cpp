@@ -4,5 +4,7 @@
 #include <cstring>
 
 std::string inputFileError(int error) {
-  return error == ENODEV ? "Is a device, not a file" : std::strerror(error);
+  if (error == ENODEV) return "Is a device, not a file";
+  if (error == ESPIPE) return "Is a FIFO or socket, not a file";
+  return std::strerror(error);
 }

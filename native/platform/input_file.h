@@ -1,15 +1,16 @@
 // Opening the files the launcher reads (configuration and class path
-// argument files) so that no kind of file can make it wait for ever.
+// argument files): only regular files, so that no kind of file can make the
+// launcher wait or read without end.
 #pragma once
 
 #include <cstdio>
 #include <string>
 
-/// Opens `path` for reading in binary mode, like fopen(path, "rb"), except
-/// that a FIFO does not block the opening while no process writes to it: a
-/// writer that comes within a moment is waited for, otherwise the FIFO
-/// reads as empty. Devices (a terminal, /dev/zero, CON) are refused with
-/// ENODEV: their reading may never end. Null on failure, with errno set.
+/// Opens `path` for reading in binary mode, like fopen(path, "rb"), but only
+/// a regular file (symbolic links followed): anything else is refused at
+/// once, without waiting and without reading: a directory with EISDIR, a
+/// device (a terminal, /dev/zero, CON) with ENODEV, a FIFO, socket or other
+/// special file with ESPIPE. Null on failure, with errno set.
 std::FILE* openInputFile(const char* path);
 
 /// The reason for a failure of openInputFile (its errno), for messages.

@@ -8,6 +8,7 @@
 #include <locale.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <iostream>
@@ -17,6 +18,20 @@ const char* const vmRuntimeLibraryPath = "jre/lib/server/libjvm.so";
 
 bool changeWorkingDirectory(const std::string& directory) {
   return chdir(directory.c_str()) == 0;
+}
+
+std::string currentDirectory() {
+  std::vector<char> buffer(4096);
+  while (!getcwd(buffer.data(), buffer.size())) {
+    if (errno != ERANGE) return std::string();
+    buffer.resize(buffer.size() * 2);
+  }
+  return buffer.data();
+}
+
+bool isDirectory(const std::string& path) {
+  struct stat status;
+  return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 bool setEnvironmentVariable(const std::string& name, const std::string& value) {
@@ -34,19 +49,36 @@ struct LoaderError {
 LoaderError lastLoaderError;
 
 /// dlopen leaves errno unset for most failures. A plain open of the file
-/// tells a missing or unreadable file (ENOENT, EACCES) from a file that is
-/// there but cannot be loaded (ENOEXEC).
+/// tells a missing or unreadable file (ENOENT, EACCES) and a directory
+/// (EISDIR) from a file that is there but cannot be loaded (ENOEXEC).
 int libraryErrorCode(const char* path) {
-  int descriptor = open(path, O_RDONLY | O_CLOEXEC);
+  const int descriptor = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (descriptor < 0) return errno;
+  struct stat status;
+  const bool directory = fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode);
   close(descriptor);
-  return ENOEXEC;
+  return directory ? EISDIR : ENOEXEC;
 }
 
+/// The error whose system text ends the loader's message, as in
+/// "...: cannot read file data: Is a directory"; 0 when none does.
+int codeNamedBy(const std::string& text) {
+  for (int code = 1; code < 256; ++code) {
+    const std::string reason = std::string(": ") + strerror(code);
+    if (text.size() > reason.size() &&
+        text.compare(text.size() - reason.size(), reason.size(), reason) == 0)
+      return code;
+  }
+  return 0;
+}
+
+/// Keeps the loader's message with the code its text names, else `code`:
+/// the code and the text reported must agree.
 void rememberLoaderError(int code) {
   const char* text = dlerror();
-  lastLoaderError.code = code;
   lastLoaderError.text = text ? text : "";
+  const int named = codeNamedBy(lastLoaderError.text);
+  lastLoaderError.code = named ? named : code;
 }
 
 /// dlsym sets no errno; a missing entry point is reported as ENOENT.
@@ -128,16 +160,29 @@ bool codesetIsUtf8OrPlain(const std::string& codeset) {
          codeset == "ASCII" || codeset == "US-ASCII" || codeset.empty();
 }
 
-bool convertWithIconv(iconv_t converter, const char* text, std::string* result) {
-  size_t inputLeft = strlen(text);
-  std::vector<char> output(inputLeft * 4 + 4);
+/// Converts `text` with `converter`; each byte that does not convert (not
+/// valid in the character set, or an incomplete sequence at the end)
+/// becomes one U+FFFD, and the conversion goes on after it.
+std::string convertWithIconv(iconv_t converter, const char* text) {
   char* input = const_cast<char*>(text);
-  char* out = output.data();
-  size_t outputLeft = output.size();
-  if (iconv(converter, &input, &inputLeft, &out, &outputLeft) == static_cast<size_t>(-1))
-    return false;
-  result->assign(output.data(), out);
-  return true;
+  size_t inputLeft = strlen(text);
+  std::string result;
+  char buffer[256];
+  for (;;) {
+    char* out = buffer;
+    size_t outputLeft = sizeof buffer;
+    // With no input left, the call ends a stateful character set's shift.
+    const bool done = inputLeft == 0;
+    const size_t converted = done ? iconv(converter, nullptr, nullptr, &out, &outputLeft)
+                                  : iconv(converter, &input, &inputLeft, &out, &outputLeft);
+    const int error = errno;
+    result.append(buffer, out);
+    if (done) return result;
+    if (converted != static_cast<size_t>(-1) || error == E2BIG) continue;
+    result += "\xEF\xBF\xBD";
+    ++input;
+    --inputLeft;
+  }
 }
 
 }  // namespace
@@ -147,8 +192,7 @@ std::string toUtf8(const char* text) {
   if (codesetIsUtf8OrPlain(codeset)) return text;
   iconv_t converter = iconv_open("UTF-8", codeset.c_str());
   if (converter == reinterpret_cast<iconv_t>(-1)) return text;
-  std::string result;
-  bool converted = convertWithIconv(converter, text, &result);
+  std::string result = convertWithIconv(converter, text);
   iconv_close(converter);
-  return converted ? result : std::string(text);
+  return result;
 }

@@ -47,6 +47,21 @@ bool changeWorkingDirectory(const std::string& directory) {
   return !wide.empty() && SetCurrentDirectoryW(wide.data()) != 0;
 }
 
+std::string currentDirectory() {
+  std::vector<char> buffer(MAX_PATH);
+  for (;;) {
+    DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length == 0) return std::string();
+    if (length < buffer.size()) return std::string(buffer.data(), length);
+    buffer.resize(length);  // the size needed, its NUL included
+  }
+}
+
+bool isDirectory(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool setEnvironmentVariable(const std::string& name, const std::string& value) {
   return SetEnvironmentVariableA(name.c_str(), value.c_str()) != 0;
 }

@@ -23,6 +23,12 @@ std::string executablePath();
 /// Makes `directory` the process's current directory; false on failure.
 bool changeWorkingDirectory(const std::string& directory);
 
+/// The process's current directory as an absolute path; empty when unknown.
+std::string currentDirectory();
+
+/// Whether `path` names a directory (after symbolic links).
+bool isDirectory(const std::string& path);
+
 /// Sets a variable in this process's environment. An empty value is set as
 /// an empty value, not removed. False when the platform refuses the name.
 bool setEnvironmentVariable(const std::string& name, const std::string& value);
@@ -45,8 +51,9 @@ bool loadVmRuntimeLibrary(const std::string& runtimeHome, VmEntryPoints* entryPo
 void reportSystemError(const char* description);
 
 /// Converts a NUL-terminated text in the system's narrow character set (the
-/// ANSI code page on Windows, the locale's on POSIX) to UTF-8. A text that
-/// cannot be converted is returned unchanged.
+/// ANSI code page on Windows, the locale's on POSIX) to UTF-8. On POSIX each
+/// byte that does not convert becomes one U+FFFD; a text whose character set
+/// has no converter is returned unchanged.
 std::string toUtf8(const char* text);
 
 /// Ends the process through the normal exit path (exit handlers run, streams

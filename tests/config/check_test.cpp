@@ -2,6 +2,8 @@
 // cannot carry portably: byte order marks, NUL bytes, directories.
 #include "check.h"
 
+#include <sys/stat.h>
+
 #include "config_test_support.h"
 #include "platform.h"
 
@@ -83,11 +85,16 @@ TEST_F(CheckTest, Outputs) {
   }
 }
 
-TEST_F(CheckTest, ConfigurationThatIsADirectory) {
+// Refused at once, as the launcher refuses them: a FIFO is not waited for.
+TEST_F(CheckTest, ConfigurationsThatAreNoRegularFiles) {
   std::filesystem::create_directory("conf");
+  ASSERT_EQ(mkfifo("fifo", 0600), 0);
   EXPECT_EQ(check("conf"),
-            "conf: error: cannot read file: Is a directory\nconf: 1 error, 0 "
+            "conf: error: cannot open file: Is a directory\nconf: 1 error, 0 "
             "warnings\nstatus 1");
+  EXPECT_EQ(check("fifo"),
+            "fifo: error: cannot open file: Is a FIFO or socket, not a file\nfifo: 1 "
+            "error, 0 warnings\nstatus 1");
 }
 
 }  // namespace

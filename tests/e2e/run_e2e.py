@@ -59,13 +59,21 @@ class Suite:
             self.jar = self.build_jar()
 
     def build_jar(self):
+        """Compiles the test programs into app.jar, without the classes named
+        Absent*, which others refer to. The tools run in a UTF-8 locale: a
+        class file name holds a character outside the BMP."""
         source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "java", "app")
         classes = os.path.join(self.work, "classes")
         files = sorted(os.path.join(source, f) for f in os.listdir(source))
-        subprocess.run([os.path.join(self.jdk, "bin", "javac"), "-d", classes] + files, check=True)
+        env = dict(os.environ, LC_ALL="C.UTF-8")
+        subprocess.run([os.path.join(self.jdk, "bin", "javac"), "-d", classes] + files,
+                       env=env, check=True)
+        for name in os.listdir(os.path.join(classes, "app")):
+            if name.startswith("Absent"):
+                os.remove(os.path.join(classes, "app", name))
         jar = os.path.join(self.work, "app.jar")
         subprocess.run([os.path.join(self.jdk, "bin", "jar"), "cf", jar, "-C", classes, "."],
-                       check=True)
+                       env=env, check=True)
         return jar
 
     def app(self, name, config=None, files=None, runtime="jdk"):
@@ -89,12 +97,14 @@ class Suite:
             write(os.path.join(folder, path), text)
         return folder
 
-    def run(self, folder, args, env=None):
-        """Runs the launcher of `folder` from the work directory."""
+    def run(self, folder, args, env=None, program=None, cwd=None):
+        """Runs the launcher of `folder` (or `program`, looked up in the PATH
+        of `env`) from the work directory (or `cwd`)."""
         environment = dict(os.environ, LC_ALL="C.UTF-8")
         environment.update(env or {})
-        result = subprocess.run([os.path.join(folder, "vantrel")] + args, cwd=self.work,
-                                env=environment, capture_output=True, timeout=60)
+        command = [program or os.path.join(folder, "vantrel")] + args
+        result = subprocess.run(command, cwd=cwd or self.work, env=environment,
+                                capture_output=True, timeout=60)
         return result.returncode, result.stdout.decode("utf-8", "replace"), \
             result.stderr.decode("utf-8", "replace")
 
@@ -155,7 +165,7 @@ def jdk_cases(s):
     folder = s.app("invalid utf-8")
     s.check("invalid utf-8", s.run(folder, [b"args", b"a\xffb"]), 0,
             code_points(["args", "a\ufffdb"]), "")
-    latin1_locale_case(s)
+    locale_cases(s)
     s.case("exception in main", ["throw"], 1, "",
            re.compile(r'Exception in thread "main" java\.lang\.IllegalStateException: boom\n'
                       r'\tat app\.Probe\.main\(Probe\.java:\d+\)\n'))
@@ -166,10 +176,24 @@ def jdk_cases(s):
            config=config_with(mainClass="app.NoMain"))
     s.case("nested main class", ["x"], 0, "inner main with 1 arguments\n",
            config=config_with(mainClass="app.Outer$Inner"))
+    s.case("main class outside the BMP", ["x"], 0,
+           "main of a class outside the BMP with 1 arguments\n",
+           config=config_with(mainClass="app.X\U0001D49C"))
+    s.case("main class that fails to initialise", [], 1, "", re.compile(
+        r'Exception in thread "main" java\.lang\.ExceptionInInitializerError\n'
+        r'Caused by: java\.lang\.IllegalStateException: no value\n(\t.*\n)+'
+        r'Error: failed to find main class app/FailingInit\n'),
+        config=config_with(mainClass="app.FailingInit"))
+    s.case("main class without its superclass", [], 1, "", re.compile(
+        r'Exception in thread "main" java\.lang\.NoClassDefFoundError: app/AbsentSuper\n'
+        r'(\t.*\n)*Caused by: java\.lang\.ClassNotFoundException: app\.AbsentSuper\n'
+        r'(\t.*\n)*Error: failed to find main class app/WithoutSuper\n'),
+        config=config_with(mainClass="app.WithoutSuper"))
     s.case("missing runtime library", [], 1, "",
-           "Error code [2] when trying to load libjvm.so: jre/lib/server/libjvm.so: cannot open "
-           "shared object file: No such file or directory\n"
-           "Error: failed to load VM runtime library!\n", runtime=None)
+           "Error code [2] when trying to load libjvm.so: %s/jre/lib/server/libjvm.so: cannot "
+           "open shared object file: No such file or directory\n"
+           "Error: failed to load VM runtime library!\n"
+           % os.path.join(s.work, "missing runtime library"), runtime=None)
     s.case("missing configuration", [], 1, "", "Error: failed to load configuration: config.json\n",
            config=False)
     s.case("vm options from config", ["prop", "from.config", "both"], 0,
@@ -194,6 +218,8 @@ def jdk_cases(s):
     other = s.app("other folder", config=config_with(vmArgs=["-Dwhich=other"]))
     s.case("--cwd", ["-c", "--cwd=" + other, "prop", "which", "user.dir"], 0,
            "which=other\nuser.dir=%s\n" % other)
+    s.case("runtime below the working directory", ["-c", "--cwd=" + other, "prop", "which"], 0,
+           "which=other\n", config=False, runtime=None)
     s.case("working directory is the program's", ["prop", "user.dir"], 0,
            "user.dir=%s\n" % os.path.join(s.work, "working directory is the program's"))
     s.case("StackOverflowError caught", ["deep"], 0, "caught: true\n")
@@ -201,24 +227,31 @@ def jdk_cases(s):
     s.case("threads", ["threads"], 0, "threads: 10\nnon-daemon thread finished\n")
     verbose_case(s)
     s.case("help", ["-c", "--help", "x"], 1, HELP)
+    started_through_a_link_case(s)
     command_line_errors(s)
     signal_case(s)
 
 
-def latin1_locale_case(s):
-    """Under a Latin-1 locale the arguments are converted to UTF-8."""
+def locale_cases(s):
+    """Under a locale of another character set the arguments are converted
+    to UTF-8; a byte that the character set does not define becomes U+FFFD,
+    and only that byte."""
     locales = os.path.join(s.work, "locales")
     os.makedirs(locales)
-    made = subprocess.run(["localedef", "-i", "en_US", "-f", "ISO-8859-1",
-                           os.path.join(locales, "en_US.ISO-8859-1")],
-                          capture_output=True).returncode == 0
-    if not made:
-        print("skip Latin-1 locale (localedef cannot make en_US.ISO-8859-1)")
-        return
-    folder = s.app("Latin-1 locale")
-    outcome = s.run(folder, [b"args", b"\xe9t\xe9"],
-                    {"LOCPATH": locales, "LC_ALL": "en_US.ISO-8859-1"})
-    s.check("Latin-1 locale", outcome, 0, code_points(["args", "\u00e9t\u00e9"]), "")
+    for name, source, charset, argument, expected in [
+            ("Latin-1 locale", "en_US", "ISO-8859-1", b"\xe9t\xe9", "\u00e9t\u00e9"),
+            ("Greek locale, undefined byte", "el_GR", "ISO-8859-7", b"\xe1\xae\xe2",
+             "\u03b1\ufffd\u03b2")]:
+        locale = "%s.%s" % (source, charset)
+        made = subprocess.run(["localedef", "-i", source, "-f", charset,
+                               os.path.join(locales, locale)],
+                              capture_output=True).returncode == 0
+        if not made:
+            print("skip %s (localedef cannot make %s)" % (name, locale))
+            continue
+        folder = s.app(name)
+        outcome = s.run(folder, [b"args", argument], {"LOCPATH": locales, "LC_ALL": locale})
+        s.check(name, outcome, 0, code_points(["args", expected]), "")
 
 
 def verbose_case(s):
@@ -229,6 +262,7 @@ Changing working directory to {0} ...
 Setting up env...
   VANTREL_B=2
   VANTREL_AA=1
+Using Java runtime {0}/jre ...
 Loading JVM runtime library ...
 Passing VM options ...
   # -Dx=y
@@ -245,6 +279,24 @@ Destroyed Java VM ...
     outcome = s.run(folder, ["-c", "-v", "--cwd=" + folder, "-J", "-Dx=y", "-J", "-Xmx64m",
                              "prop", "x"])
     s.check("verbose", outcome, 0, expected, "")
+
+
+def started_through_a_link_case(s):
+    """Started as `myapp` through PATH, a link to the launcher, from a folder
+    with a configuration and a runtime of its own: the launcher's folder is
+    found through its own file, so that folder's are never used."""
+    app = s.app("linked app", config=config_with(vmArgs=["-Dwhich=app"]))
+    untrusted = s.app("untrusted folder", config=config_with(vmArgs=["-Dwhich=untrusted"]),
+                      runtime=some_other_library())
+    links = os.path.join(s.work, "bin")
+    os.makedirs(links)
+    os.symlink(os.path.join(app, "vantrel"), os.path.join(links, "myapp"))
+    env = {"PATH": links + os.pathsep + os.environ.get("PATH", "")}
+    s.check("started through a link in PATH",
+            s.run(app, ["prop", "which", "user.dir"], env, "myapp", untrusted), 0,
+            "which=app\nuser.dir=%s\n" % app, "")
+    s.check("help names the link", s.run(app, ["-c", "--help"], env, "myapp", untrusted), 1,
+            HELP.replace("vantrel", "myapp"), "")
 
 
 def command_line_errors(s):
@@ -302,6 +354,12 @@ def standin_cases(s):
         folder = s.app("stand-in " + name, config, runtime=runtime)
         status, out, err = s.run(folder, ["x"], env)
         s.check("stand-in " + name, (status, "", err), 1, "", message)
+    # The error code is the one the system's text names.
+    folder = s.app("runtime library is a directory", config, runtime=None)
+    os.makedirs(os.path.join(folder, "jre", "lib", "server", "libjvm.so"))
+    s.check("runtime library is a directory", s.run(folder, []), 1, "", re.compile(
+        r"Error code \[21\] when trying to load libjvm\.so: .*: Is a directory\n"
+        r"Error: failed to load VM runtime library!\n"))
     # A library without the JNI entry points.
     folder = s.app("library without entry points", config, runtime=some_other_library())
     s.check("library without entry points", s.run(folder, []), 1, "", re.compile(

@@ -3,9 +3,8 @@
 // line); the rest, split at the byte 0x1E (which no valid JSON text holds
 // outside strings, and no string holds raw), gives config.json, a.txt and
 // b.txt in a directory of the process's own, which also holds a
-// subdirectory dir.txt. Missing pieces leave their files missing. (A FIFO
-// without a writer is left to the hostile-input tests: it costs the reader a
-// grace time of seconds.)
+// subdirectory dir.txt. Missing pieces leave their files missing. (FIFOs and
+// devices are left to the hostile-input tests.)
 //
 // Each run starts from fresh settings and ends in a return or in the
 // loader's exit, which the exit hook turns into an exception. The variables

@@ -13,6 +13,7 @@ struct FakeJni {
   std::string failAt;  ///< the call that fails (returns null or an error)
   bool throwInMain = false;
   bool exceptionPending = false;
+  std::string message;  ///< of the pending exception: the name that was not found
 };
 FakeJni fake;
 
@@ -26,8 +27,9 @@ bool failing(const std::string& call) {
 }
 
 jclass JNICALL findClass(JNIEnv*, const char* name) {
-  return failing(std::string("FindClass ") + name) ? nullptr
-                                                   : static_cast<jclass>(fakeObject(1));
+  if (!failing(std::string("FindClass ") + name)) return static_cast<jclass>(fakeObject(1));
+  fake.message = name;
+  return nullptr;
 }
 jobjectArray JNICALL newObjectArray(JNIEnv*, jsize length, jclass, jobject) {
   return failing("NewObjectArray " + std::to_string(length))
@@ -58,6 +60,26 @@ jboolean JNICALL exceptionCheck(JNIEnv*) {
   return fake.exceptionPending ? JNI_TRUE : JNI_FALSE;
 }
 void JNICALL exceptionDescribe(JNIEnv*) { fake.calls.push_back("ExceptionDescribe"); }
+// The exception of a failed lookup, an instance of every class asked about.
+jthrowable JNICALL exceptionOccurred(JNIEnv*) {
+  return fake.exceptionPending ? static_cast<jthrowable>(fakeObject(5)) : nullptr;
+}
+void JNICALL exceptionClear(JNIEnv*) { fake.exceptionPending = false; }
+jint JNICALL throwException(JNIEnv*, jthrowable) {
+  fake.exceptionPending = true;
+  return JNI_OK;
+}
+jboolean JNICALL isInstanceOf(JNIEnv*, jobject, jclass) { return JNI_TRUE; }
+jmethodID JNICALL getMethodId(JNIEnv*, jclass, const char*, const char*) {
+  return reinterpret_cast<jmethodID>(6);
+}
+jobject JNICALL callObjectMethodV(JNIEnv*, jobject, jmethodID, va_list) {
+  return fakeObject(7);  // the message
+}
+const char* JNICALL getStringUtfChars(JNIEnv*, jstring, jboolean*) {
+  return fake.message.c_str();
+}
+void JNICALL releaseStringUtfChars(JNIEnv*, jstring, const char*) {}
 jint JNICALL destroyJavaVm(JavaVM*) {
   fake.calls.push_back("DestroyJavaVM");
   return JNI_OK;
@@ -75,6 +97,14 @@ JNINativeInterface_ makeEnvTable() {
   table.CallStaticVoidMethodV = callStaticVoidMethodV;
   table.ExceptionCheck = exceptionCheck;
   table.ExceptionDescribe = exceptionDescribe;
+  table.ExceptionOccurred = exceptionOccurred;
+  table.ExceptionClear = exceptionClear;
+  table.Throw = throwException;
+  table.IsInstanceOf = isInstanceOf;
+  table.GetMethodID = getMethodId;
+  table.CallObjectMethodV = callObjectMethodV;
+  table.GetStringUTFChars = getStringUtfChars;
+  table.ReleaseStringUTFChars = releaseStringUtfChars;
   return table;
 }
 

@@ -33,8 +33,8 @@
 //   STANDIN_FAIL_CREATE_VM=1     JNI_CreateJavaVM returns -1
 //   STANDIN_FAIL_STRINGS=1       NewStringUTF and NewString return null with
 //                                a java.lang.OutOfMemoryError pending
-//   STANDIN_MISSING_CLASS=1      FindClass of the main class (any class other
-//                                than java/lang/String) returns null with a
+//   STANDIN_MISSING_CLASS=1      FindClass of the main class (any class
+//                                outside java/) returns null with a
 //                                java.lang.NoClassDefFoundError pending
 //   STANDIN_MISSING_METHOD=1     GetStaticMethodID returns null with a
 //                                java.lang.NoSuchMethodError pending
@@ -45,7 +45,9 @@
 //   STANDIN_PRINT_ENV=A,B,...    JNI_CreateJavaVM reports these environment
 //                                variables as the process sees them then
 // ExceptionDescribe writes "Exception in thread "main" <class>: <message>"
-// to standard error and clears the exception, as a real VM does.
+// to standard error and clears the exception, as a real VM does. A
+// throwable is an instance of its own class only; its getMessage() can be
+// called.
 #define _JNI_IMPLEMENTATION_
 #include <jni.h>
 
@@ -230,7 +232,7 @@ jint JNICALL getVersion(JNIEnv*) { return JNI_VERSION_1_8; }
 
 jclass JNICALL findClass(JNIEnv*, const char* name) {
   record(std::string("FindClass ") + name);
-  if (std::strcmp(name, "java/lang/String") != 0 && isSet("STANDIN_MISSING_CLASS")) {
+  if (std::strncmp(name, "java/", 5) != 0 && isSet("STANDIN_MISSING_CLASS")) {
     raise("java.lang.NoClassDefFoundError", name);
     return nullptr;
   }
@@ -250,6 +252,11 @@ void JNICALL exceptionDescribe(JNIEnv*) {
 }
 
 void JNICALL exceptionClear(JNIEnv*) { pendingException = nullptr; }
+
+jint JNICALL throwObject(JNIEnv*, jthrowable error) {
+  pendingException = object(error);
+  return JNI_OK;
+}
 
 jboolean JNICALL exceptionCheck(JNIEnv*) {
   record(std::string("ExceptionCheck ") + (pendingException ? "true" : "false"));
@@ -314,6 +321,45 @@ jmethodID JNICALL getStaticMethodId(JNIEnv*, jclass owner, const char* name,
   return reinterpret_cast<jmethodID>(new Method{object(owner), name, signature});
 }
 
+jboolean JNICALL isInstanceOf(JNIEnv*, jobject instance, jclass type) {
+  std::string name = object(type)->name;  // slash form; a throwable's is dotted
+  for (char& c : name)
+    if (c == '/') c = '.';
+  return instance && object(instance)->name == name ? JNI_TRUE : JNI_FALSE;
+}
+
+jmethodID JNICALL getMethodId(JNIEnv*, jclass owner, const char* name, const char* signature) {
+  return reinterpret_cast<jmethodID>(new Method{object(owner), name, signature});
+}
+
+/// Only Throwable.getMessage() is known.
+jobject JNICALL callObjectMethodV(JNIEnv*, jobject instance, jmethodID method, va_list) {
+  if (reinterpret_cast<Method*>(method)->name != "getMessage") return nullptr;
+  Object* message = newObject(Kind::String, "java/lang/String");
+  message->units = object(instance)->units;
+  return reinterpret_cast<jobject>(message);
+}
+
+const char* JNICALL getStringUtfChars(JNIEnv*, jstring string, jboolean* isCopy) {
+  std::string bytes;
+  for (char16_t unit : object(string)->units) {
+    if (unit != 0 && unit < 0x80) {
+      bytes += char(unit);
+    } else if (unit < 0x800) {
+      bytes += char(0xC0 | (unit >> 6));
+      bytes += char(0x80 | (unit & 0x3F));
+    } else {
+      bytes += char(0xE0 | (unit >> 12));
+      bytes += char(0x80 | ((unit >> 6) & 0x3F));
+      bytes += char(0x80 | (unit & 0x3F));
+    }
+  }
+  if (isCopy) *isCopy = JNI_TRUE;
+  return std::strcpy(new char[bytes.size() + 1], bytes.c_str());
+}
+
+void JNICALL releaseStringUtfChars(JNIEnv*, jstring, const char* chars) { delete[] chars; }
+
 /// The stand-in's main method: reports its arguments, then does what the
 /// environment asks.
 void runMain(Object* arguments) {
@@ -376,6 +422,12 @@ JNINativeInterface_ makeNativeInterface() {
   table.ExceptionDescribe = exceptionDescribe;
   table.ExceptionClear = exceptionClear;
   table.ExceptionCheck = exceptionCheck;
+  table.Throw = throwObject;
+  table.IsInstanceOf = isInstanceOf;
+  table.GetMethodID = getMethodId;
+  table.CallObjectMethodV = callObjectMethodV;
+  table.GetStringUTFChars = getStringUtfChars;
+  table.ReleaseStringUTFChars = releaseStringUtfChars;
   table.DeleteLocalRef = deleteLocalRef;
   table.NewObjectArray = newObjectArray;
   table.GetArrayLength = getArrayLength;
