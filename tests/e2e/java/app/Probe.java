@@ -56,8 +56,9 @@ public class Probe {
             try { Thread.sleep(200); } catch (InterruptedException e) { return; }
             System.out.println("non-daemon thread finished");
         });
-        late.start();
+        // Printed first, so that a busy machine cannot put the late line before it.
         System.out.println("threads: " + (done[0] + done[1] + done[2] + done[3]));
+        late.start();
     }
 
     static void waitForSignal() throws InterruptedException {
