@@ -28,6 +28,8 @@ if(NOT NO_RUNTIME)
   file(WRITE "${WORK}/app/${runtime_file}" "")
 endif()
 
+# The user's own VM options file must not reach the checker (Linux).
+set(ENV{XDG_CONFIG_HOME} "${WORK}/user-config")
 if(NOT ARGS)
   set(ARGS "--config|app/config.json")
 endif()

@@ -23,8 +23,15 @@ class CheckTest : public ConfigTest {
  protected:
   void SetUp() override {
     ConfigTest::SetUp();
+    // The user's own VM options file must not reach the checker.
+    setenv("XDG_CONFIG_HOME", (directory_ / "home").c_str(), 1);
     write(vmRuntimeLibraryPath, "");
     write("app.jar", "");
+  }
+
+  void TearDown() override {
+    unsetenv("XDG_CONFIG_HOME");
+    ConfigTest::TearDown();
   }
 };
 
@@ -101,7 +108,6 @@ TEST_F(CheckTest, Outputs) {
 }
 
 TEST_F(CheckTest, VerboseShowsWhatTheLauncherWouldUse) {
-  setenv("XDG_CONFIG_HOME", (directory_ / "home").c_str(), 1);
   setenv("VT_CHECK", "from the environment", 1);
   write("home/vantrel/vantrel.vmoptions", "# more heap\n-Xmx2g\n");
   write("deps.txt", "-classpath $APPDIR/app.jar");
@@ -118,7 +124,6 @@ TEST_F(CheckTest, VerboseShowsWhatTheLauncherWouldUse) {
             "Class path:\n  app.jar\n  " + app + "/app.jar\n"
             "Environment changes:\n  A=" + app + "\n  B=\n"
             "config.json: ok\n");
-  unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(CheckTest, DumpOfADeepDocumentGrowsLinearly) {
