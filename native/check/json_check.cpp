@@ -108,13 +108,18 @@ void writeValue(std::string& out, JsonValue value, std::vector<Frame>& stack) {
   }
 }
 
+/// Deeper values are written without line breaks: indenting each level
+/// would make the dump grow with the square of the depth.
+const size_t maxIndentedDepth = 32;
+
 void newLine(std::string& out, size_t depth) {
+  if (depth > maxIndentedDepth) return;
   out += '\n';
   out.append(2 * depth, ' ');
 }
 
 /// Pretty-prints a document without recursion, so that any nesting depth
-/// the parser accepts can be dumped.
+/// the parser accepts can be dumped, in time linear in its size.
 std::string dumpDocument(JsonValue root) {
   std::string out;
   std::vector<Frame> stack;

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics.h"
+#include "json.h"
+#include "macros.h"
+
 /// True when a class path entry names an argument file: it ends in ".txt"
 /// (case-sensitive; ".txt" alone counts).
 bool isArgumentFile(const std::string& entry);
@@ -15,11 +19,13 @@ struct ArgumentFile {
   std::string error;       ///< the system's reason when not readable
   bool hasMarker = false;  ///< a token of 10 or more bytes starting with "-classpath"
   bool hasList = false;    ///< a token followed the marker
+  bool looksLikeUtf16 = false;  ///< starts with a UTF-16 byte order mark or NUL byte
   std::vector<std::string> entries;  ///< the list's pieces; empty unless readable
 };
 
-/// Reads the argument file `path` (binary, bytes unchanged) up to the token
-/// after its first marker and splits that token into class path entries.
+/// Reads the argument file `path` (binary, bytes unchanged, a leading UTF-8
+/// byte order mark skipped) up to the token after its first marker and
+/// splits that token into class path entries.
 ArgumentFile readArgumentFile(const std::string& path);
 
 /// Appends the pieces of a path list to `entries`: the text before each
@@ -27,3 +33,29 @@ ArgumentFile readArgumentFile(const std::string& path);
 /// when it is not empty.
 void appendPathList(const std::string& list, char separator,
                     std::vector<std::string>& entries);
+
+/// `path` as the launcher would open it from `directory` ("" or a path that
+/// ends in a separator): absolute paths stay as they are.
+std::string resolvePath(const std::string& directory, const std::string& path);
+
+/// Where a "classPath" array comes from and how its entries are read.
+struct ClassPathSource {
+  std::string configPath;        ///< named in messages
+  std::string workingDirectory;  ///< "" or a path ending in a separator
+  Macros macros;
+};
+
+/// The class path entries in order, and for each the argument file (as
+/// written in the configuration) it came from, "" when written directly.
+struct ClassPath {
+  std::vector<std::string> entries;
+  std::vector<std::string> origins;
+};
+
+/// Expands a "classPath" array: macros are replaced in its strings and in
+/// the lists of argument files, entries ending in ".txt" are argument files
+/// whose list after the first "-classpath" token takes their place. Values
+/// that are not strings, hold a NUL byte or are empty are left out with a
+/// diagnostic.
+ClassPath expandClassPath(const JsonValue& array, const ClassPathSource& source,
+                          Diagnostics* diagnostics);

@@ -1,36 +1,58 @@
-// Reading the launcher's configuration file into the launch settings.
+// Reading the launcher's configuration: one reader without side effects
+// that returns the settings it would use and what it found wrong, used by
+// the launcher and by vantrel-check.
 #pragma once
 
 #include <string>
-#include <string_view>
+#include <utility>
 #include <vector>
 
-#include "json.h"
+#include "class_path.h"
+#include "diagnostics.h"
+#include "macros.h"
 
-/// Loads launchSettings.configPath: sets the variables of "env" in this
-/// process, takes "vmArgs" while launchSettings.vmArgs is empty, and sets
-/// mainClass and classPath. Ends the process with status 1 (exitProcess) when
-/// the file cannot be loaded or lacks "mainClass" or "classPath".
+/// Everything the reader depends on, given as values.
+struct ConfigurationInputs {
+  std::string configPath = "config.json";
+  /// The command line's -J options: when there are any, "vmArgs" is not used.
+  std::vector<std::string> commandLineVmArgs;
+  /// The launcher's own folder for $APPDIR; empty when unknown.
+  std::string appDirectory;
+  /// Where relative paths are opened from: "" (the current directory) or a
+  /// path ending in a separator.
+  std::string workingDirectory;
+  /// The per-user VM options file; empty when there is none.
+  std::string userOptionsPath;
+  /// The environment before "env" is applied, for ${NAME}.
+  EnvironmentLookup environment;
+};
+
+/// The settings a configuration gives, and its diagnostics in the order
+/// the launcher meets them.
+struct Configuration {
+  /// The root's keys in stored order (equal keys adjacent); empty when the
+  /// root is no object.
+  std::vector<std::string> keys;
+  bool hasEnvironment = false;  ///< "env" is an object (possibly empty)
+  /// The variables to set, in the document's member order.
+  std::vector<std::pair<std::string, std::string>> environment;
+  /// The effective VM options: "vmArgs" (only without -J options), the user
+  /// file's lines, then the -J options.
+  std::vector<std::string> vmArgs;
+  std::string mainClass;  ///< as written; never expanded
+  ClassPath classPath;
+  bool startupCache = false;  ///< "startupCache"
+  std::string splashImage;    ///< "splash"
+  bool userOptionsRead = false;  ///< the user's VM options file exists and was read
+  Diagnostics diagnostics;
+};
+
+/// Reads the configuration and the user's VM options file. Sets nothing,
+/// prints nothing and never ends the process.
+Configuration readConfiguration(const ConfigurationInputs& inputs);
+
+/// The launcher's use of readConfiguration for launchSettings: prints the
+/// diagnostics as "Warning:"/"Error:" lines, ends the process with status 1
+/// (exitProcess) at the first error; otherwise sets the variables of "env"
+/// in this process and stores the settings.
 void loadConfiguration();
-
-/// Expands a "classPath" array: entries ending in ".txt" are argument files
-/// whose list after the first "-classpath" token takes their place.
-std::vector<std::string> expandClassPath(const JsonValue& array);
-
-/// A value's kind as messages name it: "a string", "a number", "null", ...
-const char* describeKind(JsonType type);
-
-/// Writes "Warning: ignoring <what> of '<key>' in <configPath>: expected a
-/// string, found <kind>" to standard error; the value is then skipped.
-void warnNotString(const std::string& what, const char* key, JsonType found);
-
-/// True when `text` holds a NUL byte. Such a text cannot be handed on: the
-/// environment and the Java VM take NUL-terminated texts and would cut it.
-bool holdsNulByte(std::string_view text);
-
-/// Writes "Warning: ignoring <what> of '<key>' in <configPath>: it holds a
-/// NUL byte" to standard error; the value is then skipped.
-void warnNulByte(const std::string& what, const char* key);
-
-/// `text` with each NUL byte written as \u0000, for messages.
-std::string showNulBytes(std::string_view text);

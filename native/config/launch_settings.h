@@ -20,6 +20,8 @@ struct LaunchSettings {
   std::vector<std::string> vmArgs;       ///< VM options after the class path option
   std::vector<std::string> classPath;
   std::string mainClass;                 ///< dotted form, as configured
+  bool startupCache = false;             ///< "startupCache" of the configuration
+  std::string splashImage;               ///< "splash" of the configuration; empty: none
 };
 
 /// The one instance, constructed before the entry runs.

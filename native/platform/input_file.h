@@ -15,3 +15,8 @@ std::FILE* openInputFile(const char* path);
 
 /// The reason for a failure of openInputFile (its errno), for messages.
 std::string inputFileError(int error);
+
+/// Reads the whole file `path` through openInputFile (binary, bytes as
+/// stored). Returns 0, or the errno of the failure; `opened` tells whether
+/// the file could be opened at all.
+int readInputFile(const std::string& path, std::string* bytes, bool* opened);

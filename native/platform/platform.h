@@ -33,6 +33,15 @@ bool isDirectory(const std::string& path);
 /// an empty value, not removed. False when the platform refuses the name.
 bool setEnvironmentVariable(const std::string& name, const std::string& value);
 
+/// Looks up a variable of this process's environment: true with its value
+/// (UTF-8; from the wide environment on Windows) when it is set.
+bool environmentValue(const std::string& name, std::string* value);
+
+/// The user's folder for program settings: %APPDATA% on Windows,
+/// $XDG_CONFIG_HOME or else ~/.config on POSIX (UTF-8, no trailing
+/// separator). Empty when unknown.
+std::string userConfigDirectory();
+
 /// Addresses of the Java runtime library's two JNI Invocation API entry
 /// points (JNI_GetDefaultJavaVMInitArgs, JNI_CreateJavaVM), untyped.
 struct VmEntryPoints {

@@ -1,10 +1,11 @@
 # Runs one golden case of vantrel-check --config.
 #   cmake -DCHECKER=exe [-DEMULATOR=wine-run.sh] -DWINDOWS=ON|OFF -DCASE=dir
-#         -DWORK=dir -DSTATUS=n [-DNO_RUNTIME=ON] -P check_case.cmake
+#         -DWORK=dir -DSTATUS=n [-DNO_RUNTIME=ON] [-DARGS=a|b|c] -P check_case.cmake
 # The case directory's files (all but expected.txt) become WORK/app, with
 # @SEP@ replaced by the platform's path-list separator; the checker then
-# runs in WORK on app/config.json, and its output must equal expected.txt
-# (with @RUNTIME@ replaced by the runtime library's path).
+# runs in WORK with ARGS (default: --config app/config.json), and its output
+# must equal expected.txt (with @RUNTIME@ replaced by the runtime library's
+# path).
 if(WINDOWS)
   set(SEP ";")
   set(RUNTIME "jre\\bin\\server\\jvm.dll")
@@ -27,7 +28,13 @@ if(NOT NO_RUNTIME)
   file(WRITE "${WORK}/app/${runtime_file}" "")
 endif()
 
-execute_process(COMMAND ${EMULATOR} "${CHECKER}" --config app/config.json
+# The user's own VM options file must not reach the checker (Linux).
+set(ENV{XDG_CONFIG_HOME} "${WORK}/user-config")
+if(NOT ARGS)
+  set(ARGS "--config|app/config.json")
+endif()
+string(REPLACE "|" ";" ARGS "${ARGS}")
+execute_process(COMMAND ${EMULATOR} "${CHECKER}" ${ARGS}
   WORKING_DIRECTORY "${WORK}"
   OUTPUT_VARIABLE output
   RESULT_VARIABLE status)

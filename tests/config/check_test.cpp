@@ -2,9 +2,11 @@
 // cannot carry portably: byte order marks, NUL bytes, directories.
 #include "check.h"
 
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include "config_test_support.h"
+#include "json.h"
 #include "platform.h"
 
 namespace {
@@ -22,8 +24,15 @@ class CheckTest : public ConfigTest {
  protected:
   void SetUp() override {
     ConfigTest::SetUp();
+    // The user's own VM options file must not reach the checker.
+    setenv("XDG_CONFIG_HOME", (directory_ / "home").c_str(), 1);
     write(vmRuntimeLibraryPath, "");
     write("app.jar", "");
+  }
+
+  void TearDown() override {
+    unsetenv("XDG_CONFIG_HOME");
+    ConfigTest::TearDown();
   }
 };
 
@@ -75,14 +84,57 @@ TEST_F(CheckTest, Outputs) {
        "config.json: warning: class path entry \"a\\u0000.jar\" (from \"nul.txt\") holds "
        "a NUL byte; the launcher skips it\n"
        "config.json: 1 error, 4 warnings\nstatus 1"},
+      // Byte order marks and UTF-16: what the launcher makes of them.
+      {"\xFF\xFE{\0}\0"s,
+       "config.json:1:4: warning: NUL byte: the launcher ignores everything from here on\n"
+       "config.json:1:1: error: document root must be object or array (the file looks like "
+       "UTF-16: save it as UTF-8)\nconfig.json: 1 error, 1 warning\nstatus 1"},
+      {R"({"mainClass": "M", "classPath": ["", "bom.txt", "utf16.txt", "$APPDIR/app.jar"]})",
+       "config.json: warning: element 1 of 'classPath' is empty: Java would take it for "
+       "the working directory; the launcher skips it\n"
+       "config.json: warning: class path argument file \"utf16.txt\" has no \"-classpath\" "
+       "token: expected \"-classpath\" followed by a list of entries; it adds nothing (it "
+       "looks like UTF-16: save it as UTF-8)\n"
+       "config.json: 0 errors, 2 warnings\nstatus 0"},
   };
   std::filesystem::create_directory("dir.txt");
   write("nul.txt", "-classpath a\0.jar"s + pathListSeparator + "app.jar");
+  write("bom.txt", "\xEF\xBB\xBF-classpath app.jar");
+  write("utf16.txt", "\xFF\xFE-\0c\0p\0 \0a\0"s);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.config);
     write("config.json", c.config);
     EXPECT_EQ(check("config.json"), c.output);
   }
+}
+
+TEST_F(CheckTest, VerboseShowsWhatTheLauncherWouldUse) {
+  setenv("VT_CHECK", "from the environment", 1);
+  write("home/vantrel/vantrel.vmoptions", "# more heap\n-Xmx2g\n");
+  write("deps.txt", "-classpath $APPDIR/app.jar");
+  write("config.json", R"({"mainClass": "M", "classPath": ["app.jar", "deps.txt"],
+      "vmArgs": ["-Dv=${VT_CHECK}"], "env": {"A": "$APPDIR", "B": ""}})");
+  CheckOptions options;
+  options.verbose = true;
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(checkConfiguration(options), 0);
+  const std::string app = directory_.string();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "VM options file: " + app + "/home/vantrel/vantrel.vmoptions\n"
+            "VM options:\n  -Dv=from the environment\n  -Xmx2g\n"
+            "Class path:\n  app.jar\n  " + app + "/app.jar\n"
+            "Environment changes:\n  A=" + app + "\n  B=\n"
+            "config.json: ok\n");
+}
+
+TEST_F(CheckTest, DumpOfADeepDocumentGrowsLinearly) {
+  const size_t depth = 100000;
+  write("deep.json", std::string(depth, '[') + std::string(depth, ']'));
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(dumpJsonFile("deep.json"), 0);
+  const std::string dump = testing::internal::GetCapturedStdout();
+  EXPECT_LT(dump.size(), 4 * depth);  // indenting every level would take 10^10 bytes
+  EXPECT_TRUE(parseJson(dump).ok());
 }
 
 // Refused at once, as the launcher refuses them: a FIFO is not waited for.

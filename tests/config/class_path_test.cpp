@@ -8,7 +8,6 @@
 
 
 #include "config_test_support.h"
-#include "configuration.h"
 #include "json.h"
 #include "platform.h"
 
@@ -23,12 +22,17 @@ std::string withSeparator(std::string text) {
   return text;
 }
 
-/// Expands a "classPath" array given as JSON text; stores standard error.
+/// Expands a "classPath" array given as JSON text; stores what the launcher
+/// would write to standard error.
 Strings expand(const std::string& json, std::string* err = nullptr) {
   const JsonDocument document = parseJson(json);
   EXPECT_TRUE(document.ok()) << json;
+  Diagnostics diagnostics;
+  Strings result =
+      expandClassPath(document.root(), ClassPathSource{"config.json", "", {}}, &diagnostics)
+          .entries;
   testing::internal::CaptureStderr();
-  Strings result = expandClassPath(document.root());
+  printLauncherDiagnostics(diagnostics);
   const std::string captured = testing::internal::GetCapturedStderr();
   if (err)
     *err = captured;
@@ -41,15 +45,18 @@ TEST_F(ConfigTest, ArgumentFileContents) {
   struct Case {
     const char* content;  // '@' stands for the path-list separator
     Strings entries;      // between a.jar and b.jar
+    int emptyEntries = 0;  // skipped, each with a warning
   } cases[] = {
       {"-classpath x.jar@y.jar\n", {"x.jar", "y.jar"}},
       {"-classpath\r\nx.jar@y.jar\r\n", {"x.jar", "y.jar"}},
       {"\t\v\f-classpath\v\fx.jar\t", {"x.jar"}},
       {"x.jar@@y.jar", {}},  // no marker
-      {"-classpath x.jar@@y.jar", {"x.jar", "", "y.jar"}},
-      {"-classpath @x.jar", {"", "x.jar"}},
+      {"-classpath x.jar@@y.jar", {"x.jar", "y.jar"}, 1},
+      {"-classpath @x.jar", {"x.jar"}, 1},
       {"-classpath x.jar@", {"x.jar"}},
-      {"-classpath @", {""}},
+      {"-classpath @", {}, 1},
+      {"\xEF\xBB\xBF-classpath x.jar", {"x.jar"}},  // a byte order mark is skipped
+      {"\xEF\xBB-classpath x.jar", {}},
       {"-verbose -cp a -classpath x.jar", {"x.jar"}},
       {"-classpath x.jar -classpath y.jar", {"x.jar"}},
       {"-classpath x.jar\n-classpath", {"x.jar"}},
@@ -67,16 +74,24 @@ TEST_F(ConfigTest, ArgumentFileContents) {
     Strings expected{"a.jar"};
     for (const std::string& entry : c.entries) expected.push_back(withSeparator(entry));
     expected.push_back("b.jar");
-    EXPECT_EQ(expand(R"(["a.jar", "deps.txt", "b.jar"])"), expected);
+    std::string err, warnings;
+    for (int i = 0; i < c.emptyEntries; ++i)
+      warnings += "Warning: ignoring an entry of class path argument file deps.txt: it is "
+                  "empty\n";
+    EXPECT_EQ(expand(R"(["a.jar", "deps.txt", "b.jar"])", &err), expected);
+    EXPECT_EQ(err, warnings);
   }
 }
 
 TEST_F(ConfigTest, OnlyEntriesEndingInTxtAreArgumentFiles) {
   write(".txt", "-classpath dot.jar");
   write("lib/deps.txt", "-classpath x.jar");
+  std::string err;
   EXPECT_EQ(expand(R"(["deps.TXT", "txt", "a.txt.jar", ".txt", "", "lib/deps.txt",
-                       "lib/deps.txt"])"),
-            (Strings{"deps.TXT", "txt", "a.txt.jar", "dot.jar", "", "x.jar", "x.jar"}));
+                       "lib/deps.txt"])",
+                   &err),
+            (Strings{"deps.TXT", "txt", "a.txt.jar", "dot.jar", "x.jar", "x.jar"}));
+  EXPECT_EQ(err, "Warning: ignoring element 5 of 'classPath' in config.json: it is empty\n");
   EXPECT_EQ(expand("[]"), Strings{});
 }
 

@@ -55,26 +55,104 @@ TEST_F(ConfigTest, SetsEnvInStoredOrderPrintingEachLineFirst) {
   EXPECT_STREQ(getenv("VT_E"), "");
 }
 
-TEST_F(ConfigTest, VmArgsOnlyWhenCommandLineGaveNone) {
+TEST_F(ConfigTest, VmArgsOnlyWhenCommandLineGaveNoneAndTheUserFileBetween) {
+  using namespace std::string_literals;
   struct Case {
-    const char* vmArgs;  // the "vmArgs" member
-    Strings before;      // from the command line
+    const char* vmArgs;    // the "vmArgs" member
+    Strings before;        // from the command line
+    std::string userFile;  // "-": no file
     Strings after;
+    std::string err;  // @FILE@ stands for the user file's path
   } cases[] = {
-      {R"(["-Xmx512m", "", "-Dx=y"])", {}, {"-Xmx512m", "", "-Dx=y"}},
-      {R"(["-Xmx512m"])", {"-Xss1m"}, {"-Xss1m"}},  // never merged
-      {R"("-Xmx512m")", {}, {}},                    // not an array: skipped
+      {R"(["-Xmx512m", "", "-Dx=y"])", {}, "-", {"-Xmx512m", "", "-Dx=y"}, ""},
+      {R"(["-Xmx512m"])", {"-Xss1m"}, "-", {"-Xss1m"}, ""},  // never merged
+      {R"("-Xmx512m")", {}, "-", {}, ""},                    // not an array: skipped
+      // The user's options come after the app's and before the command line's.
+      {R"(["-Xmx512m"])", {}, "-Xmx2g\n", {"-Xmx512m", "-Xmx2g"}, ""},
+      {R"(["-Xmx512m"])", {"-Xss1m"}, "-Xmx2g", {"-Xmx2g", "-Xss1m"}, ""},
+      {"[]", {},
+       "\xEF\xBB\xBF# heap\r\n\r\n  -Xmx2g \t\r\n\n#-Xmx1g\n\t-Dsp=a b\r\n-Dlast",
+       {"-Xmx2g", "-Dsp=a b", "-Dlast"}, ""},
+      {"[]", {}, "-Da\0b\n\n-Dc\n"s, {"-Dc"},
+       "Warning: ignoring line 1 of VM options file @FILE@: it holds a NUL byte\n"},
+      {"[]", {"-Dj"}, "\xFF\xFE-\0X\0"s, {"-Dj"},
+       "Warning: ignoring VM options file @FILE@: it looks like UTF-16; save it as "
+       "UTF-8\n"},
+      {"[]", {}, "", {}, ""},
   };
+  const std::string configDirectory = (directory_ / "config home").string();
+  const std::string userFile = configDirectory + "/My App/My App.vmoptions";
+  setenv("XDG_CONFIG_HOME", configDirectory.c_str(), 1);
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.userFile);
     write("config.json",
           std::string(R"({"mainClass": "M", "classPath": [], "vmArgs": )") + c.vmArgs +
               "}");
+    std::filesystem::remove(userFile);
+    if (c.userFile != "-") write(userFile, c.userFile);
     launchSettings.vmArgs = c.before;
+    launchSettings.appName = "My App";
     std::string out, err;
     loadCapturing(out, err);
     EXPECT_EQ(launchSettings.vmArgs, c.after) << c.vmArgs;
-    EXPECT_EQ(err, "");
+    std::string expected = c.err;
+    if (expected.find("@FILE@") != std::string::npos)
+      expected.replace(expected.find("@FILE@"), 6, userFile);
+    EXPECT_EQ(err, expected);
   }
+  // A file that cannot be read is reported and the launch goes on; -v names
+  // the file that was used.
+  std::filesystem::remove(userFile);
+  std::filesystem::create_directory(userFile);
+  std::string out, err;
+  loadCapturing(out, err);
+  EXPECT_EQ(err, "Warning: failed to read VM options file " + userFile + ": Is a directory\n");
+  std::filesystem::remove(userFile);
+  write(userFile, "-Xmx2g");
+  launchSettings.verbose = true;
+  loadCapturing(out, err);
+  EXPECT_EQ(out, "Using VM options file " + userFile + " ...\n");
+  unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST_F(ConfigTest, MacrosExpandWhereTheyBelongAndNowhereElse) {
+  write("config.json", R"({
+    "env": {"A_PATH": "$APPDIR/bin:${PATH_X}", "B_KEEP": "${UNSET_X}|$APPDIR$|${}|${LIB"},
+    "vmArgs": ["-Dhome=$APPDIR", "-Dlib=${LIB}", "-Dinner=${QUOTED}", "-Dx=a$b",
+               "-Dn=${UNSET_X}", "-Dtwice=${LIB}${LIB}", "-Dpart=$APPDIRX"],
+    "mainClass": "app.Outer$Inner${LIB}",
+    "classPath": ["$APPDIR/a.jar", "${LIB}/b.jar", "$APPDIR/deps.txt", "${EMPTY_X}"]
+  })");
+  write("app/deps.txt", std::string("-classpath ${LIB}/x.jar") + pathListSeparator +
+                            "$APPDIR/y.jar");
+  ConfigurationInputs inputs;
+  inputs.appDirectory = (directory_ / "app").string();
+  inputs.environment = [](const std::string& name, std::string* value) {
+    if (name == "LIB") *value = "/opt/lib";
+    else if (name == "PATH_X") *value = "/usr/bin";
+    else if (name == "QUOTED") *value = "${LIB}";  // not expanded again
+    else if (name == "EMPTY_X") *value = "";
+    else return false;
+    return true;
+  };
+  const Configuration result = readConfiguration(inputs);
+  const std::string app = inputs.appDirectory;
+  EXPECT_EQ(result.environment,
+            (std::vector<std::pair<std::string, std::string>>{
+                {"A_PATH", app + "/bin:/usr/bin"},
+                {"B_KEEP", "${UNSET_X}|" + app + "$|${}|${LIB"}}));
+  EXPECT_EQ(result.vmArgs,
+            (Strings{"-Dhome=" + app, "-Dlib=/opt/lib", "-Dinner=${LIB}", "-Dx=a$b",
+                     "-Dn=${UNSET_X}", "-Dtwice=/opt/lib/opt/lib", "-Dpart=" + app + "X"}));
+  EXPECT_EQ(result.mainClass, "app.Outer$Inner${LIB}");
+  EXPECT_EQ(result.classPath.entries,
+            (Strings{app + "/a.jar", "/opt/lib/b.jar", "/opt/lib/x.jar", app + "/y.jar"}));
+  ASSERT_EQ(result.diagnostics.size(), 1u);  // the entry that expanded to nothing
+  EXPECT_EQ(result.diagnostics[0].message,
+            "ignoring element 4 of 'classPath' in config.json: it is empty");
+  // Without the launcher's folder, $APPDIR stays as written.
+  inputs.appDirectory.clear();
+  EXPECT_EQ(readConfiguration(inputs).vmArgs[0], "-Dhome=$APPDIR");
 }
 
 TEST_F(ConfigTest, AcceptsEmptyMainClassAndReplacesClassPath) {

@@ -100,7 +100,9 @@ class Suite:
     def run(self, folder, args, env=None, program=None, cwd=None):
         """Runs the launcher of `folder` (or `program`, looked up in the PATH
         of `env`) from the work directory (or `cwd`)."""
-        environment = dict(os.environ, LC_ALL="C.UTF-8")
+        # The user's own VM options file must not reach the tests.
+        environment = dict(os.environ, LC_ALL="C.UTF-8",
+                           XDG_CONFIG_HOME=os.path.join(self.work, "user config"))
         environment.update(env or {})
         command = [program or os.path.join(folder, "vantrel")] + args
         result = subprocess.run(command, cwd=cwd or self.work, env=environment,
@@ -226,6 +228,7 @@ def jdk_cases(s):
     s.case("StackOverflowError with -Xss", ["-c", "-J", "-Xss4m", "deep"], 0, "caught: true\n")
     s.case("threads", ["threads"], 0, "threads: 10\nnon-daemon thread finished\n")
     verbose_case(s)
+    user_options_case(s)
     s.case("help", ["-c", "--help", "x"], 1, HELP)
     started_through_a_link_case(s)
     command_line_errors(s)
@@ -297,6 +300,35 @@ def started_through_a_link_case(s):
             "which=app\nuser.dir=%s\n" % app, "")
     s.check("help names the link", s.run(app, ["-c", "--help"], env, "myapp", untrusted), 1,
             HELP.replace("vantrel", "myapp"), "")
+
+
+def user_options_case(s):
+    """The user's VM options file between the app's options and -J; macros."""
+    folder = s.app("user options and macros", config=config_with(
+        classPath=["$APPDIR/app.jar"], env={"VANTREL_M": "${VANTREL_MACRO}/x"},
+        vmArgs=["-Dorder=config", "-Dapp.home=$APPDIR", "-Dfrom.env=${VANTREL_MACRO}",
+                "-Dkept=a$b", "-Dunset=${VANTREL_UNSET}"]))
+    user_file = os.path.join(s.work, "user config", "vantrel", "vantrel.vmoptions")
+    write(user_file, "\ufeff# raise the heap\r\n-Dorder=user\r\n\r\n  -Duser.only=$APPDIR  \n")
+    env = {"VANTREL_MACRO": "/m"}
+    names = ["order", "app.home", "from.env", "kept", "unset", "user.only", "java.class.path"]
+    s.check("user options and macros", s.run(folder, ["prop"] + names, env), 0,
+            "order=user\napp.home={0}\nfrom.env=/m\nkept=a$b\nunset=${{VANTREL_UNSET}}\n"
+            "user.only={0}\njava.class.path={0}/app.jar\n".format(folder), "")
+    s.check("-J after the user's options",
+            s.run(folder, ["-c", "-J=-Dorder=cli", "prop", "order", "user.only", "app.home"], env),
+            0, "order=cli\nuser.only={0}\napp.home=null\n".format(folder), "")
+    s.check("env macros", s.run(folder, ["env", "VANTREL_M"], env), 0, "VANTREL_M=/m/x\n", "")
+    s.check("-v names the user's options file",
+            s.run(folder, ["-c", "-v", "prop", "order"], env), 0,
+            re.compile(r"(.*\n)?Using VM options file %s \.\.\.\n.*order=user\n.*" %
+                       re.escape(user_file), re.S), "")
+    os.remove(user_file)
+    os.makedirs(user_file)
+    s.check("unreadable user options file", s.run(folder, ["prop", "order"], env), 0,
+            "order=config\n",
+            "Warning: failed to read VM options file %s: Is a directory\n" % user_file)
+    os.rmdir(user_file)
 
 
 def command_line_errors(s):

@@ -9,7 +9,8 @@
 // Each run starts from fresh settings and ends in a return or in the
 // loader's exit, which the exit hook turns into an exception. The variables
 // of "env" go to a table of the harness instead of the process environment,
-// which keeps every value it was ever given and would grow without end.
+// which keeps every value it was ever given and would grow without end. The
+// macros expand from the process environment, as in the launcher.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +26,7 @@
 #include "fuzz_support.h"
 #include "json.h"
 #include "launch_settings.h"
+#include "macros.h"
 #include "platform.h"
 
 namespace {
@@ -62,6 +64,12 @@ bool member(const JsonValue& root, const char* key, JsonType type, JsonValue& va
   return value.type() == type;
 }
 
+/// `value` with the macros replaced as the loader sees them: no $APPDIR (the
+/// settings do not know the launcher's folder), ${NAME} from the environment.
+std::string expanded(std::string_view value) {
+  return expandMacros(value, Macros{std::string(), environmentValue});
+}
+
 /// Every member of "env" with a string value free of NUL bytes, in stored
 /// order, minus the names setenv refuses.
 std::vector<std::pair<std::string, std::string>> expectedVariables(const JsonValue& root) {
@@ -74,7 +82,7 @@ std::vector<std::pair<std::string, std::string>> expectedVariables(const JsonVal
     if (name.empty() || name.find_first_of(std::string("=\0", 2)) != std::string::npos ||
         !isUsableString(value))
       continue;
-    expected.emplace_back(name, std::string(value.text()));
+    expected.emplace_back(name, expanded(value.text()));
   }
   return expected;
 }
@@ -85,7 +93,8 @@ std::vector<std::string> expectedVmArgs(const JsonValue& root, bool fromCommandL
   JsonValue vmArgs;
   if (!member(root, "vmArgs", JsonType::Array, vmArgs)) return expected;
   for (uint64_t i = 0; i < vmArgs.size(); ++i)
-    if (isUsableString(vmArgs.element(i))) expected.emplace_back(vmArgs.element(i).text());
+    if (isUsableString(vmArgs.element(i)))
+      expected.push_back(expanded(vmArgs.element(i).text()));
   return expected;
 }
 
@@ -100,7 +109,7 @@ void checkReturned(const std::string& configText, bool vmArgsFromCommandLine) {
   check(variablesSet == expectedVariables(root));
   check(launchSettings.vmArgs == expectedVmArgs(root, vmArgsFromCommandLine));
   for (const std::string& entry : launchSettings.classPath)
-    check(entry.find('\0') == std::string::npos);
+    check(!entry.empty() && entry.find('\0') == std::string::npos);
   for (const std::string& option : launchSettings.vmArgs)
     check(option.find('\0') == std::string::npos);
 }

@@ -76,8 +76,12 @@ TEST_F(LaunchTest, BuildsTheOptionsAndCallsTheRunner) {
   installRuntime();
   writeConfig(R"({"mainClass": "app.Main", "classPath": ["a.jar", "", "b.jar"],
                   "vmArgs": ["-Xmx512m", ""]})");
+  testing::internal::CaptureStderr();
   launchRecording();
-  EXPECT_EQ((std::vector<std::string>{"-Djava.class.path=a.jar::b.jar", "-Xmx512m", ""}),
+  // An empty entry would put the working directory on the class path.
+  EXPECT_EQ("Warning: ignoring element 2 of 'classPath' in config.json: it is empty\n",
+            testing::internal::GetCapturedStderr());
+  EXPECT_EQ((std::vector<std::string>{"-Djava.class.path=a.jar:b.jar", "-Xmx512m", ""}),
             options);
 }
 

@@ -45,13 +45,13 @@ class Harness:
         self.options = options
         self.work = os.path.abspath(options.work)
 
-    def app(self, name, config=NORMAL_CONFIG, files=None, runtime=True):
+    def app(self, name, config=NORMAL_CONFIG, files=None, runtime=True, exe="Vantrel.exe"):
         """A fresh application folder; `files` maps relative paths to texts.
         `runtime` is True for the stand-in, False for none, or a library path."""
         folder = os.path.join(self.work, name)
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(folder)
-        shutil.copy(self.options.exe, os.path.join(folder, "Vantrel.exe"))
+        shutil.copy(self.options.exe, os.path.join(folder, exe))
         if runtime:
             server = os.path.join(folder, "jre", "bin", "server")
             os.makedirs(server)
@@ -70,7 +70,7 @@ class Harness:
         with open(full, "w", encoding="utf-8") as f:
             f.write(text)
 
-    def run(self, folder, args, env=None, stdin=b""):
+    def run(self, folder, args, env=None, stdin=b"", exe="Vantrel.exe"):
         """Runs the folder's Vantrel.exe from the work folder (not the app's)."""
         environment = {k: v for k, v in os.environ.items() if not k.startswith("STANDIN_")}
         # Wine reads Unix arguments in the locale's character set; with this
@@ -81,13 +81,18 @@ class Harness:
                 environment.pop(name, None)
             else:
                 environment[name] = value
-        command = [self.options.wine, os.path.join(folder, "Vantrel.exe")] + args
+        command = [self.options.wine, os.path.join(folder, exe)] + args
         try:
             done = subprocess.run(command, input=stdin, capture_output=True,
                                   env=environment, cwd=self.work, timeout=60)
         except subprocess.TimeoutExpired:
             raise Failure("Vantrel.exe did not end within 60 s: %r" % args)
         return Run(done.returncode, done.stdout, done.stderr)
+
+    def wine_output(self, args):
+        """What a program of the wine prefix writes, without its line end."""
+        done = subprocess.run([self.options.wine] + args, capture_output=True, timeout=60)
+        return done.stdout.decode("utf-8", "replace").strip()
 
     def golden(self, name, folder):
         with open(os.path.join(self.options.golden, name), encoding="utf-8") as f:
@@ -148,10 +153,13 @@ def case_class_path(h):
     files = {"libs.txt": "-classpath lib\\a.jar;lib\\b.jar\n",
              "more.txt": "--module-path mods\r\n-classpath\r\nc.jar;;e.jar;\r\n"}
     run = h.run(h.app("class_path", config, files), [])
+    # An empty entry would put the working directory on the class path.
     expect("class path option", jvm_lines(run, "option[0]"),
            ["option[0]=-Djava.class.path=app.jar;lib\\a.jar;lib\\b.jar;x.jar;y.jar;"
-            "c.jar;;e.jar"])
-    expect_outcome(run, 0)
+            "c.jar;e.jar"])
+    expect_outcome(run, 0, None,
+                   "Warning: ignoring an entry of class path argument file more.txt: it is "
+                   "empty\n")
 
 
 def case_missing_runtime(h):
@@ -211,6 +219,42 @@ def case_vm_options(h):
             "option[2]=-Dname=value", "option[3]="])
     expect("arguments", jvm_lines(given, "arg"), ['arg[0]=0061 0072 0067 "arg"'])
     expect_outcome(given, 0)
+
+
+def case_user_options_and_macros(h):
+    # A name of its own: the user's file is found by the program's name.
+    exe = "OptionsApp.exe"
+    config = dict(NORMAL_CONFIG, classPath=["$APPDIR\\a.jar", "deps.txt"],
+                  env={"VANTREL_M": "${VANTREL_LIB}!"},
+                  vmArgs=["-Dorder=config", "-Dhome=$APPDIR", "-Dfrom.env=${VANTREL_MACRO}",
+                          "-Dkept=a$b", "-Dunset=${VANTREL_UNSET}"])
+    app = h.app("user_options_and_macros", config,
+                {"deps.txt": "-classpath ${VANTREL_LIB}\\b.jar"}, exe=exe)
+    # Wine sets %APPDATA% itself, inside its prefix.
+    app_data = h.wine_output(["cmd", "/c", "echo", "%APPDATA%"])
+    user_folder = os.path.join(h.wine_output(["winepath", "-u", app_data]), "OptionsApp")
+    shutil.rmtree(user_folder, ignore_errors=True)
+    h.write(user_folder, "OptionsApp.vmoptions",
+            "\ufeff# heap\r\n-Dorder=user\r\n\r\n  -Duser.dir.copy=$APPDIR  \r\n")
+    # Non-ASCII values come through the wide environment.
+    env = {"VANTREL_MACRO": "\u00e9\u20ac", "VANTREL_LIB": "C:\\lib",
+           "STANDIN_PRINT_ENV": "VANTREL_M"}
+    home = windows_path(app)
+    configured = h.run(app, [], env, exe=exe)
+    expect("options", jvm_lines(configured, "option"),
+           ["option[0]=-Djava.class.path=%s\\a.jar;C:\\lib\\b.jar" % home,
+            "option[1]=-Dorder=config", "option[2]=-Dhome=" + home,
+            "option[3]=-Dfrom.env=\u00e9\u20ac", "option[4]=-Dkept=a$b",
+            "option[5]=-Dunset=${VANTREL_UNSET}", "option[6]=-Dorder=user",
+            "option[7]=-Duser.dir.copy=" + home])
+    expect("environment", jvm_lines(configured, "env"), ["env VANTREL_M=C:\\lib!"])
+    expect_outcome(configured, 0, None)
+    given = h.run(app, ["-c", "-J=-Dorder=cli"], env, exe=exe)
+    expect("options with -J", jvm_lines(given, "option")[1:],
+           ["option[1]=-Dorder=user", "option[2]=-Duser.dir.copy=" + home,
+            "option[3]=-Dorder=cli"])
+    expect_outcome(given, 0, None)
+    shutil.rmtree(user_folder)
 
 
 def case_cwd_and_config(h):
