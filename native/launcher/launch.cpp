@@ -8,6 +8,7 @@
 #include "configuration.h"
 #include "launch_settings.h"
 #include "platform.h"
+#include "vm_hooks.h"
 #include "vm_task.h"
 
 namespace {
@@ -81,6 +82,7 @@ void launch(VmRunner runner) {
   std::string classPath = classPathOption();
   jint optionCount = static_cast<jint>(launchSettings.vmArgs.size() + 1);
   JavaVMOption* options = buildVmOptions(classPath);
+  options = appendVmHooks(options, &optionCount);
   args.nOptions = optionCount;
   args.options = options;
 

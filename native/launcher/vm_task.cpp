@@ -7,6 +7,7 @@
 #include "java_text.h"
 #include "launch_settings.h"
 #include "platform.h"
+#include "uncaught.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ bool invokeMain(JNIEnv* env, jobjectArray arguments) {
               << std::endl;
   env->CallStaticVoidMethod(mainClass, mainMethod, arguments);
   if (!env->ExceptionCheck()) return false;
-  env->ExceptionDescribe();
+  reportUncaughtException(env);
   return true;
 }
 

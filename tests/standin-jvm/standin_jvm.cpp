@@ -21,6 +21,7 @@
 //   [jvm] main args=N
 //   [jvm] arg[I]=<UTF-16 code units in hex> "<readable form>"
 //   [jvm] ExceptionCheck true|false
+//   [jvm] GetMethodID <class> <name>  (always fails: NoSuchMethodError)
 //   [jvm] ExceptionDescribe
 //   [jvm] DestroyJavaVM
 // Strings given to NewStringUTF are decoded as the JNI's modified UTF-8
@@ -314,6 +315,19 @@ jmethodID JNICALL getStaticMethodId(JNIEnv*, jclass owner, const char* name,
   return reinterpret_cast<jmethodID>(new Method{object(owner), name, signature});
 }
 
+/// The stand-in's classes have no instance methods: the launcher's use of
+/// the uncaught-exception handler meets a pending NoSuchMethodError.
+jmethodID JNICALL getMethodId(JNIEnv*, jclass owner, const char* name, const char*) {
+  record("GetMethodID " + (owner ? object(owner)->name : "(null)") + " " + name);
+  raise("java.lang.NoSuchMethodError", name);
+  return nullptr;
+}
+
+jint JNICALL throwException(JNIEnv*, jthrowable throwable) {
+  pendingException = object(throwable);
+  return JNI_OK;
+}
+
 /// The stand-in's main method: reports its arguments, then does what the
 /// environment asks.
 void runMain(Object* arguments) {
@@ -383,6 +397,8 @@ JNINativeInterface_ makeNativeInterface() {
   table.NewString = newString;
   table.NewStringUTF = newStringUtf;
   table.GetStaticMethodID = getStaticMethodId;
+  table.GetMethodID = getMethodId;
+  table.Throw = throwException;
   table.CallStaticVoidMethod = callStaticVoidMethod;
   table.CallStaticVoidMethodV = callStaticVoidMethodV;
   table.CallStaticVoidMethodA = callStaticVoidMethodA;

@@ -202,13 +202,14 @@ def case_environment(h):
 def case_vm_options(h):
     app = h.app("vm_options")
     configured = h.run(app, [])
+    # The runtime's exit and abort hooks come last.
     expect("configured options", jvm_lines(configured, "option"),
            ["option[0]=-Djava.class.path=a.jar;b.jar", "option[1]=-Xmx512m",
-            "option[2]=-Dapp.name=Demo App"])
+            "option[2]=-Dapp.name=Demo App", "option[3]=exit", "option[4]=abort"])
     given = h.run(app, ["-c", "-J", "-Xmx1g", "-J=-Dname=value", "-J=", "arg"])
     expect("command-line options replace them", jvm_lines(given, "option"),
            ["option[0]=-Djava.class.path=a.jar;b.jar", "option[1]=-Xmx1g",
-            "option[2]=-Dname=value", "option[3]="])
+            "option[2]=-Dname=value", "option[3]=", "option[4]=exit", "option[5]=abort"])
     expect("arguments", jvm_lines(given, "arg"), ['arg[0]=0061 0072 0067 "arg"'])
     expect_outcome(given, 0)
 

@@ -1,0 +1,94 @@
+#include "report.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <ctime>
+#include <iostream>
+#include <streambuf>
+
+#include "wide_text-win32.h"
+
+namespace {
+
+/// A stream buffer that keeps everything written to it.
+class KeepingBuffer : public std::streambuf {
+ public:
+  std::string text;
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (c != traits_type::eof()) text += traits_type::to_char_type(c);
+    return traits_type::not_eof(c);
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    text.append(s, static_cast<size_t>(n));
+    return n;
+  }
+};
+
+KeepingBuffer* kept = nullptr;  // set while nobody sees standard error
+std::wstring boxTitle;
+
+bool standardErrorUsable() {
+  HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
+  SetLastError(NO_ERROR);
+  return GetFileType(handle) != FILE_TYPE_UNKNOWN || GetLastError() == NO_ERROR;
+}
+
+/// %LOCALAPPDATA%\<appName>\launcher.log, the folder created; empty when
+/// there is no such folder.
+std::wstring logFilePath() {
+  wchar_t base[MAX_PATH * 2];
+  DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", base, MAX_PATH * 2);
+  if (length == 0 || length >= MAX_PATH * 2) return std::wstring();
+  std::wstring folder = std::wstring(base) + L"\\" + boxTitle;
+  if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    return std::wstring();
+  return folder + L"\\launcher.log";
+}
+
+/// Appends the messages under a line with the local time; false on failure.
+bool appendToLog(const std::wstring& path, const std::string& text) {
+  std::FILE* log = _wfopen(path.c_str(), L"ab");
+  if (!log) return false;
+  char stamp[64];
+  std::time_t now = std::time(nullptr);
+  std::strftime(stamp, sizeof stamp, "--- %Y-%m-%d %H:%M:%S ---\n", std::localtime(&now));
+  std::fputs(stamp, log);
+  std::fwrite(text.data(), 1, text.size(), log);
+  if (text.back() != '\n') std::fputc('\n', log);
+  return std::fclose(log) == 0;
+}
+
+}  // namespace
+
+void setUpReport(const std::string& appName) {
+  boxTitle = wideFromUtf8(appName.empty() ? "Vantrel" : appName);
+  if (GetConsoleWindow() || standardErrorUsable()) return;
+  kept = new KeepingBuffer;  // lives as long as the process
+  std::cerr.rdbuf(kept);
+}
+
+bool reportIsKept() { return kept != nullptr; }
+
+void keepReportText(const std::string& text) {
+  if (kept) kept->text += text;
+}
+
+void showFailure() {
+  if (!kept || kept->text.empty()) return;
+  std::string text;
+  text.swap(kept->text);
+  std::wstring message = wideFromUtf8(text);
+  const std::wstring log = logFilePath();
+  if (!log.empty() && appendToLog(log, text))
+    message += L"\nThese lines were also written to " + log + L".";
+  MessageBoxW(nullptr, message.c_str(), boxTitle.c_str(),
+              MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+void showFailureOnExit(int status) {
+  if (status != 0) showFailure();
+}
