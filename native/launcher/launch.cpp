@@ -8,6 +8,7 @@
 #include "configuration.h"
 #include "launch_settings.h"
 #include "platform.h"
+#include "vm_encoding.h"
 #include "vm_hooks.h"
 #include "vm_task.h"
 
@@ -80,6 +81,13 @@ void launch(VmRunner runner) {
 
   if (launchSettings.verbose) std::cout << "Passing VM options ..." << std::endl;
   std::string classPath = classPathOption();
+  std::vector<std::string*> optionTexts = {&classPath};
+  for (std::string& option : launchSettings.vmArgs) optionTexts.push_back(&option);
+  const std::string encodingError = encodeVmOptions("jre", optionTexts);
+  if (!encodingError.empty()) {
+    std::cerr << encodingError << std::endl;
+    exitProcess(1);
+  }
   jint optionCount = static_cast<jint>(launchSettings.vmArgs.size() + 1);
   JavaVMOption* options = buildVmOptions(classPath);
   options = appendVmHooks(options, &optionCount);

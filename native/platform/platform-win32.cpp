@@ -58,6 +58,51 @@ std::wstring absolutePath(const std::string& path) {
   return full;
 }
 
+/// True when the process's code page spells `path` exactly: the Java runtime
+/// finds its own files through the narrow API.
+bool spellable(const std::wstring& path) {
+  std::string narrow;
+  return toCodePage(path, GetACP(), &narrow);
+}
+
+/// `path`, or its short (8.3) form when only that one is spellable.
+std::wstring spellablePath(const std::wstring& path) {
+  if (spellable(path)) return path;
+  DWORD length = GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (length == 0) return path;
+  std::wstring shortPath(length, L'\0');
+  length = GetShortPathNameW(path.c_str(), &shortPath[0], length);
+  shortPath.resize(length);
+  return length > 0 && spellable(shortPath) ? shortPath : path;
+}
+
+/// A module's file name; empty when unknown.
+std::wstring moduleFileName(HMODULE module) {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    DWORD length = GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return std::wstring();
+    if (length < buffer.size()) return std::wstring(buffer.data(), length);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+/// False, after saying why, when the Java runtime cannot start from `home`:
+/// it finds its own files through the narrow API, by their long names (a
+/// short name, where the volume has them, is expanded again on the way).
+bool runtimeCanUse(const std::wstring& home) {
+  std::wstring longHome(GetLongPathNameW(home.c_str(), nullptr, 0), L'\0');
+  longHome.resize(GetLongPathNameW(home.c_str(), &longHome[0], static_cast<DWORD>(longHome.size())));
+  if (longHome.empty()) longHome = home;  // a missing runtime is reported on loading
+  if (spellable(longHome)) return true;
+  std::cerr << "Error: the Java runtime cannot start from " << utf8FromWide(longHome)
+            << ": the path has characters that the system's code page (" << GetACP()
+            << ") cannot represent; install the application in a folder whose path has "
+               "none of them"
+            << std::endl;
+  return false;
+}
+
 /// The runtime's entry points in `library`; false after reporting.
 bool findEntryPoints(HMODULE library, VmEntryPoints* entryPoints) {
   entryPoints->getDefaultArgs =
@@ -79,29 +124,24 @@ bool findEntryPoints(HMODULE library, VmEntryPoints* entryPoints) {
 
 bool changeWorkingDirectory(const std::string& directory) {
   std::wstring wide = wideFromUtf8(directory);
-  return !wide.empty() && SetCurrentDirectoryW(wide.c_str()) != 0;
+  // By its short name, where needed, the folder keeps a name the Java
+  // runtime's narrow API can use.
+  return !wide.empty() && SetCurrentDirectoryW(spellablePath(wide).c_str()) != 0;
 }
 
 bool setEnvironmentVariable(const std::string& name, const std::string& value) {
   return SetEnvironmentVariableW(wideFromUtf8(name).c_str(), wideFromUtf8(value).c_str()) != 0;
 }
 
-std::string executablePath() {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) return std::string();
-    if (length < buffer.size()) break;
-    buffer.resize(buffer.size() * 2);
-  }
-  return utf8FromWide(buffer.data());
-}
+std::string executablePath() { return utf8FromWide(moduleFileName(nullptr)); }
 
 bool loadVmRuntimeLibrary(const std::string& runtimeHome, VmEntryPoints* entryPoints) {
   // The runtime's own libraries (java.dll and others) live in jre\bin. Both
   // paths are made absolute: LoadLibrary would search for a relative one
   // along the search path, PATH included.
-  const std::wstring binDirectory = absolutePath(runtimeHome + "\\bin");
+  const std::wstring home = absolutePath(runtimeHome);
+  if (!runtimeCanUse(home)) return false;
+  const std::wstring binDirectory = home + L"\\bin";
   if (!SetDllDirectoryW(binDirectory.c_str())) {
     reportSystemErrorAbout("SetDllDirectory", utf8FromWide(binDirectory));
     return false;
