@@ -178,6 +178,27 @@ def case_runtime_without_entry_points(h):
             raise Failure("standard error does not match %r:\n%s" % (pattern, run.stderr))
 
 
+def case_unusable_files(h):
+    # Only regular disk files are read: a folder as argument file and a
+    # device as configuration are refused at once.
+    config = dict(NORMAL_CONFIG, classPath=["a.jar", "folder.txt", "b.jar"])
+    app = h.app("unusable_files", config)
+    os.makedirs(os.path.join(app, "folder.txt"))
+    run = h.run(app, [])
+    expect("class path", jvm_lines(run, "option[0]"), ["option[0]=-Djava.class.path=a.jar;b.jar"])
+    expect_outcome(run, 0, None, "Warning: failed to read class path argument file "
+                   "folder.txt: Is a directory\n")
+    device = h.run(app, ["-c", "--config=NUL"])
+    expect_outcome(device, 1, "", "Error: failed to load configuration: NUL\n")
+    # A system text with "%1" names the library.
+    broken = h.app("unusable_files_library", runtime=os.path.join(app, "config.json"))
+    run = h.run(broken, [])
+    library = windows_path(os.path.join(broken, "jre", "bin", "server", "jvm.dll"))
+    expect_outcome(run, 1, "", None)
+    expect("the library named", library in run.stderr and "%1" not in run.stderr, True)
+    expect("last line", run.stderr.splitlines()[-1], "Error: failed to load VM runtime library!")
+
+
 def case_ansi_argument(h):
     # 'é' and 'ü' arrive from the ANSI code page (bytes E9, FC) and must
     # reach Java as UTF-16 00E9 and 00FC, through UTF-8.
