@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include <windows.h>
+#include <io.h>
 
 #include <cstdio>
 #include <ctime>
@@ -26,6 +27,63 @@ class KeepingBuffer : public std::streambuf {
     return n;
   }
 };
+
+/// A stream buffer that writes UTF-8 to a console as UTF-16, so that every
+/// character shows whatever the console's code page.
+class ConsoleBuffer : public std::streambuf {
+ public:
+  explicit ConsoleBuffer(HANDLE console) : console_(console) {}
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (c != traits_type::eof()) pending_ += traits_type::to_char_type(c);
+    if (c == '\n') sync();
+    return traits_type::not_eof(c);
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    pending_.append(s, static_cast<size_t>(n));
+    return n;
+  }
+  int sync() override {
+    const size_t complete = completeLength(pending_);
+    const std::wstring wide = wideFromUtf8(pending_.substr(0, complete));
+    pending_.erase(0, complete);
+    DWORD written = 0;
+    if (!wide.empty())
+      WriteConsoleW(console_, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    return 0;
+  }
+
+ private:
+  /// The length of `text` without a character cut short at its end.
+  static size_t completeLength(const std::string& text) {
+    size_t start = text.size();
+    for (size_t back = 1; back <= 3 && back <= text.size(); ++back) {
+      const unsigned char byte = static_cast<unsigned char>(text[text.size() - back]);
+      if ((byte & 0xC0) == 0x80) continue;  // a continuation byte
+      const size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+      if (length > back) start = text.size() - back;
+      break;
+    }
+    return start;
+  }
+
+  HANDLE console_;
+  std::string pending_;
+};
+
+/// The console behind a C stream, or null when it leads elsewhere.
+HANDLE consoleOf(std::FILE* stream) {
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  DWORD mode = 0;
+  return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) ? handle : nullptr;
+}
+
+/// Messages to a console go as UTF-16; to files and pipes as UTF-8 bytes.
+void writeUtf16ToConsoles() {
+  if (HANDLE console = consoleOf(stderr)) std::cerr.rdbuf(new ConsoleBuffer(console));
+  if (HANDLE console = consoleOf(stdout)) std::cout.rdbuf(new ConsoleBuffer(console));
+}
 
 KeepingBuffer* kept = nullptr;  // set while nobody sees standard error
 std::wstring boxTitle;
@@ -66,6 +124,7 @@ bool appendToLog(const std::wstring& path, const std::string& text) {
 
 void setUpReport(const std::string& appName) {
   boxTitle = wideFromUtf8(appName.empty() ? "Vantrel" : appName);
+  writeUtf16ToConsoles();
   if (GetConsoleWindow() || standardErrorUsable()) return;
   kept = new KeepingBuffer;  // lives as long as the process
   std::cerr.rdbuf(kept);
