@@ -107,16 +107,21 @@ std::wstring logFilePath() {
   return folder + L"\\launcher.log";
 }
 
-/// Appends the messages under a line with the local time; false on failure.
+/// Appends the messages under a line with the local time, lines ending in
+/// CR LF as Windows editors expect; false on failure.
 bool appendToLog(const std::wstring& path, const std::string& text) {
   std::FILE* log = _wfopen(path.c_str(), L"ab");
   if (!log) return false;
   char stamp[64];
   std::time_t now = std::time(nullptr);
   std::strftime(stamp, sizeof stamp, "--- %Y-%m-%d %H:%M:%S ---\n", std::localtime(&now));
-  std::fputs(stamp, log);
-  std::fwrite(text.data(), 1, text.size(), log);
-  if (text.back() != '\n') std::fputc('\n', log);
+  std::string lines;
+  for (char c : stamp + text) {
+    if (c == '\n' && (lines.empty() || lines.back() != '\r')) lines += '\r';
+    lines += c;
+  }
+  if (lines.back() != '\n') lines += "\r\n";
+  std::fwrite(lines.data(), 1, lines.size(), log);
   return std::fclose(log) == 0;
 }
 

@@ -44,6 +44,8 @@ std::string encodeVmOptions(const std::string& runtimeHome, std::vector<std::str
   const UINT codePage = runtimeCodePage(runtimeHome);
   if (codePage == CP_UTF8) return std::string();
   for (std::string* option : options) {
+    // Bytes that are not UTF-8 pass as they are, as they always did.
+    if (!isUtf8(*option)) continue;
     std::string converted;
     if (!toCodePage(wideFromUtf8(*option), codePage, &converted))
       return "Error: the VM option " + *option + " holds characters that code page " +

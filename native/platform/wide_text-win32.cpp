@@ -58,3 +58,8 @@ std::vector<std::string> utf8CommandLine() {
   LocalFree(arguments);
   return result;
 }
+
+bool isUtf8(const std::string& text) {
+  return text.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                                             static_cast<int>(text.size()), nullptr, 0) > 0;
+}

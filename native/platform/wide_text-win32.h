@@ -22,3 +22,6 @@ std::string codePageToUtf8(const std::string& text, unsigned codePage);
 /// (GetCommandLineW, split as CommandLineToArgvW does). The program comes
 /// first; empty when the command line cannot be split (no memory).
 std::vector<std::string> utf8CommandLine();
+
+/// True when `text` is well-formed UTF-8.
+bool isUtf8(const std::string& text);

@@ -17,7 +17,8 @@ costs about half a second, so the cases are few and run in one test.
 --message-box: instead of the cases, shows the message box of a failed
 start for real (run under xvfb-run): finds it by its title, saves a
 screenshot as message-box.png in the work folder, presses Return and checks
-the exit status.
+the exit status. The wine prefix (WINEPREFIX) must be one of its own: a wine
+session started without a display shows no boxes.
 """
 import argparse
 import glob
@@ -29,8 +30,9 @@ import subprocess
 import sys
 import time
 
-SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "java", "app",
-                      "WindowsProbe.java")
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.path.join(HERE, "java", "app", "WindowsProbe.java")
+WINE_PREFIX_SCRIPT = os.path.join(HERE, "..", "wine-prefix.sh")
 CONFIG = {"mainClass": "app.WindowsProbe", "classPath": ["app.jar"]}
 
 
@@ -221,7 +223,12 @@ def main():
     options = parser.parse_args()
     suite = Suite(options)
     if options.message_box:
-        message_box(suite)
+        prefix = os.environ["WINEPREFIX"]
+        subprocess.run(["sh", WINE_PREFIX_SCRIPT, "setup", prefix], check=True)
+        try:
+            message_box(suite)
+        finally:
+            subprocess.run(["sh", WINE_PREFIX_SCRIPT, "cleanup", prefix])
     else:
         cases(suite)
     if suite.failures:
