@@ -12,21 +12,46 @@
 
 namespace {
 
-/// A stream buffer that keeps everything written to it.
+/// The most text kept: a runtime that writes on and on (diagnostic options)
+/// must not fill the memory. The newest text is kept.
+const size_t keptLimit = 256 * 1024;
+
+/// The most lines a box shows; the log file has them all.
+const size_t boxLines = 30;
+
+/// A stream buffer that keeps what is written to it, up to keptLimit.
 class KeepingBuffer : public std::streambuf {
  public:
   std::string text;
 
+  void keep(const char* s, size_t n) {
+    text.append(s, n);
+    if (text.size() > keptLimit) text.erase(0, text.size() - keptLimit / 2);
+  }
+
  protected:
   int_type overflow(int_type c) override {
-    if (c != traits_type::eof()) text += traits_type::to_char_type(c);
+    if (c != traits_type::eof()) {
+      const char byte = traits_type::to_char_type(c);
+      keep(&byte, 1);
+    }
     return traits_type::not_eof(c);
   }
   std::streamsize xsputn(const char* s, std::streamsize n) override {
-    text.append(s, static_cast<size_t>(n));
+    keep(s, static_cast<size_t>(n));
     return n;
   }
 };
+
+/// The last boxLines lines of `text`, after a line that says so when more.
+std::string lastLines(const std::string& text) {
+  size_t start = text.size();
+  if (start > 0 && text.back() == '\n') --start;
+  for (size_t lines = 0; lines < boxLines && start != std::string::npos && start > 0; ++lines)
+    start = text.rfind('\n', start - 1);
+  if (start == std::string::npos || start == 0) return text;
+  return "...\n" + text.substr(start + 1);
+}
 
 /// A stream buffer that writes UTF-8 to a console as UTF-16, so that every
 /// character shows whatever the console's code page.
@@ -138,14 +163,14 @@ void setUpReport(const std::string& appName) {
 bool reportIsKept() { return kept != nullptr; }
 
 void keepReportText(const std::string& text) {
-  if (kept) kept->text += text;
+  if (kept) kept->keep(text.data(), text.size());
 }
 
 void showFailure() {
   if (!kept || kept->text.empty()) return;
   std::string text;
   text.swap(kept->text);
-  std::wstring message = wideFromUtf8(text);
+  std::wstring message = wideFromUtf8(lastLines(text));
   const std::wstring log = logFilePath();
   if (!log.empty() && appendToLog(log, text))
     message += L"\nThese lines were also written to " + log + L".";
