@@ -175,6 +175,9 @@ def cases(s):
     folder = s.app("UTF-8 variant", exe=s.options.utf8_exe)
     s.check("UTF-8 variant", s.run(folder, ["args"] + texts), 0,
             "".join(code_points(t) + "\n" for t in ["args"] + texts), "")
+    # Java 11 decodes options with the locale's code page even so.
+    s.check("UTF-8 variant, VM option", s.run(folder, ["-c", "-J=-Dx=\u00e9", "--", "prop", "x"]),
+            0, "x=%s\n" % code_points("\u00e9"), "")
 
 
 def message_box(s):
