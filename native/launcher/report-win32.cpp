@@ -8,6 +8,7 @@
 #include <iostream>
 #include <streambuf>
 
+#include "platform.h"
 #include "wide_text-win32.h"
 
 namespace {
@@ -123,10 +124,9 @@ bool standardErrorUsable() {
 /// %LOCALAPPDATA%\<appName>\launcher.log, the folder created; empty when
 /// there is no such folder.
 std::wstring logFilePath() {
-  wchar_t base[MAX_PATH * 2];
-  DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", base, MAX_PATH * 2);
-  if (length == 0 || length >= MAX_PATH * 2) return std::wstring();
-  std::wstring folder = std::wstring(base) + L"\\" + boxTitle;
+  const std::string base = userLocalDataDirectory();
+  if (base.empty()) return std::wstring();
+  std::wstring folder = wideFromUtf8(base) + L"\\" + boxTitle;
   if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
     return std::wstring();
   return folder + L"\\launcher.log";

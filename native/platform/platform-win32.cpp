@@ -135,6 +135,14 @@ bool setEnvironmentVariable(const std::string& name, const std::string& value) {
 
 std::string executablePath() { return utf8FromWide(moduleFileName(nullptr)); }
 
+std::string userLocalDataDirectory() {
+  DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", nullptr, 0);
+  if (length == 0) return std::string();
+  std::wstring folder(length, L'\0');
+  folder.resize(GetEnvironmentVariableW(L"LOCALAPPDATA", &folder[0], length));
+  return utf8FromWide(folder);
+}
+
 bool loadVmRuntimeLibrary(const std::string& runtimeHome, VmEntryPoints* entryPoints) {
   // The runtime's own libraries (java.dll and others) live in jre\bin. Both
   // paths are made absolute: LoadLibrary would search for a relative one
