@@ -84,10 +84,7 @@ void launch(VmRunner runner) {
   std::vector<std::string*> optionTexts = {&classPath};
   for (std::string& option : launchSettings.vmArgs) optionTexts.push_back(&option);
   const std::string encodingError = encodeVmOptions("jre", optionTexts);
-  if (!encodingError.empty()) {
-    std::cerr << encodingError << std::endl;
-    exitProcess(1);
-  }
+  if (!encodingError.empty()) fail(encodingError.c_str());
   jint optionCount = static_cast<jint>(launchSettings.vmArgs.size() + 1);
   JavaVMOption* options = buildVmOptions(classPath);
   options = appendVmHooks(options, &optionCount);

@@ -48,7 +48,7 @@ std::string encodeVmOptions(const std::string& runtimeHome, std::vector<std::str
     if (!isUtf8(*option)) continue;
     std::string converted;
     if (!toCodePage(wideFromUtf8(*option), codePage, &converted))
-      return "Error: the VM option " + *option + " holds characters that code page " +
+      return "the VM option " + *option + " holds characters that code page " +
              std::to_string(codePage) +
              " cannot represent; the Java runtime would receive it garbled";
     *option = converted;

@@ -14,6 +14,6 @@ int javaMajorVersion(const std::string& releaseText);
 /// code page for Java 17 and earlier, or when the version is unknown, the
 /// process's code page (GetACP) for Java 18 and later; unchanged on POSIX.
 /// Options that are not well-formed UTF-8 stay as they are.
-/// Returns an "Error: ..." text naming the first option the code page
+/// Returns a message naming the first option the code page
 /// cannot spell exactly, which then stays unconverted; empty when all could.
 std::string encodeVmOptions(const std::string& runtimeHome, std::vector<std::string*> options);
