@@ -23,11 +23,21 @@ const size_t boxLines = 30;
 /// A stream buffer that keeps what is written to it, up to keptLimit.
 class KeepingBuffer : public std::streambuf {
  public:
-  std::string text;
-
+  /// The runtime's threads write too, at any time.
   void keep(const char* s, size_t n) {
-    text.append(s, n);
-    if (text.size() > keptLimit) text.erase(0, text.size() - keptLimit / 2);
+    AcquireSRWLockExclusive(&lock_);
+    text_.append(s, n);
+    if (text_.size() > keptLimit) text_.erase(0, text_.size() - keptLimit / 2);
+    ReleaseSRWLockExclusive(&lock_);
+  }
+
+  /// Takes the kept text away.
+  std::string take() {
+    AcquireSRWLockExclusive(&lock_);
+    std::string taken;
+    taken.swap(text_);
+    ReleaseSRWLockExclusive(&lock_);
+    return taken;
   }
 
  protected:
@@ -42,6 +52,10 @@ class KeepingBuffer : public std::streambuf {
     keep(s, static_cast<size_t>(n));
     return n;
   }
+
+ private:
+  SRWLOCK lock_ = SRWLOCK_INIT;
+  std::string text_;
 };
 
 /// The last boxLines lines of `text`, after a line that says so when more.
@@ -167,9 +181,9 @@ void keepReportText(const std::string& text) {
 }
 
 void showFailure() {
-  if (!kept || kept->text.empty()) return;
-  std::string text;
-  text.swap(kept->text);
+  if (!kept) return;
+  const std::string text = kept->take();
+  if (text.empty()) return;
   std::wstring message = wideFromUtf8(lastLines(text));
   const std::wstring log = logFilePath();
   if (!log.empty() && appendToLog(log, text))
