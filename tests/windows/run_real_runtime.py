@@ -165,7 +165,7 @@ def cases(s):
     s.case("System.exit", ["exit", "42"], 42, "")
     s.case("System.exit from another thread", ["exit-thread", "9"], 9, "")
     s.case("a non-daemon thread outlives main", ["outlive"], 0, "main done\nlate thread done\n")
-    # The runtime writes its start-up errors to standard output, as under java.exe.
+    # The runtime writes its start-up errors to standard output.
     s.case("VM start-up failure with a console", ["-c", "-J=-Xmx1k"], 1, HEAP_ERROR, "")
     s.detached_case("HeapFailure", [], 1, re.compile(LOG_HEADER + HEAP_ERROR),
                     config=dict(CONFIG, vmArgs=["-Xmx1k"]))
