@@ -1,12 +1,17 @@
 // The entry of the Windows launcher Vantrel.exe, a windowed program.
 #include <windows.h>
 
-#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
 
 #include "command_line.h"
 #include "console-win32.h"
 #include "launch.h"
+#include "launch_settings.h"
 #include "platform.h"
+#include "report.h"
+#include "wide_text-win32.h"
 
 // Markers that the NVIDIA and AMD switchable-graphics drivers look for in the
 // executable's export table: run this process on the high-performance GPU.
@@ -23,9 +28,21 @@ void runAtOnce(VmTask task, const JavaVMInitArgs&) { task(); }
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  setUpConsole(__argc, __argv, systemConsoleApi);
+  // Every text of the launcher is UTF-8, the arguments included.
+  std::vector<std::string> arguments = utf8CommandLine();
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(&argument[0]);
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(arguments.size());
+  setUpConsole(argc, argv.data(), systemConsoleApi);
   takeAppIdentity(executablePath());
-  if (!parseCommandLine(__argc, __argv)) return 1;
+  setUpReport(launchSettings.appName);
+  setExitHook(showFailureOnExit);
+  if (argc == 0) {
+    std::cerr << "Error: failed to parse command line!" << std::endl;
+    exitProcess(1);
+  }
+  if (!parseCommandLine(argc, argv.data())) return 1;
   launch(runAtOnce);
   return 0;
 }

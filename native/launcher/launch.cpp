@@ -9,6 +9,8 @@
 #include "launch_settings.h"
 #include "platform.h"
 #include "runtime_location.h"
+#include "vm_encoding.h"
+#include "vm_hooks.h"
 #include "vm_task.h"
 
 namespace {
@@ -85,8 +87,13 @@ void launch(VmRunner runner) {
 
   if (launchSettings.verbose) std::cout << "Passing VM options ..." << std::endl;
   std::string classPath = classPathOption();
+  std::vector<std::string*> optionTexts = {&classPath};
+  for (std::string& option : launchSettings.vmArgs) optionTexts.push_back(&option);
+  const std::string encodingError = encodeVmOptions(runtimeHome, optionTexts);
+  if (!encodingError.empty()) fail(encodingError.c_str());
   jint optionCount = static_cast<jint>(launchSettings.vmArgs.size() + 1);
   JavaVMOption* options = buildVmOptions(classPath);
+  options = appendVmHooks(options, &optionCount);
   args.nOptions = optionCount;
   args.options = options;
 

@@ -8,6 +8,7 @@
 #include "launch_settings.h"
 #include "pending_exception.h"
 #include "platform.h"
+#include "uncaught.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ bool invokeMain(JNIEnv* env, jobjectArray arguments) {
               << std::endl;
   env->CallStaticVoidMethod(mainClass, mainMethod, arguments);
   if (!env->ExceptionCheck()) return false;
-  env->ExceptionDescribe();
+  reportUncaughtException(env);
   return true;
 }
 

@@ -5,95 +5,106 @@
 #include <iostream>
 #include <vector>
 
+#include "wide_text-win32.h"
+
 const char* const vmRuntimeLibraryPath = "jre\\bin\\server\\jvm.dll";
 
 namespace {
 
-/// The text in UTF-16 via `codePage`; empty when the conversion fails.
-std::vector<wchar_t> toWide(UINT codePage, const char* text) {
-  int length = MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
-  if (length == 0) return {};
-  std::vector<wchar_t> wide(static_cast<size_t>(length));
-  if (MultiByteToWideChar(codePage, 0, text, -1, wide.data(), length) == 0) return {};
-  return wide;
-}
-
 /// The system's text for an error code, with its CR LF line end turned into
 /// the '\n' that the text-mode standard error stream writes as CR LF again.
-/// English first; empty when the system has no text for the code.
-std::string systemErrorText(DWORD code) {
+/// English first; empty when the system has no text for the code. A "%1" in
+/// the text (a text about a file) names `insert`.
+std::string systemErrorText(DWORD code, const std::string& insert) {
   const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                       FORMAT_MESSAGE_IGNORE_INSERTS;
-  char* buffer = nullptr;
-  DWORD length = FormatMessageA(flags, nullptr, code,
+  wchar_t* buffer = nullptr;
+  DWORD length = FormatMessageW(flags, nullptr, code,
                                 MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-                                reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+                                reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
   // A system without English messages still has its own language's text.
   if (length == 0)
-    length = FormatMessageA(flags, nullptr, code, 0, reinterpret_cast<LPSTR>(&buffer), 0,
+    length = FormatMessageW(flags, nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0,
                             nullptr);
-  std::string text;
+  std::wstring wide;
   for (DWORD i = 0; buffer && i < length; ++i)
-    if (!(buffer[i] == '\r' && i + 1 < length && buffer[i + 1] == '\n')) text += buffer[i];
+    if (!(buffer[i] == L'\r' && i + 1 < length && buffer[i + 1] == L'\n')) wide += buffer[i];
   LocalFree(buffer);
+  std::string text = utf8FromWide(wide);
+  for (size_t at; !insert.empty() && (at = text.find("%1")) != std::string::npos;)
+    text.replace(at, 2, insert);
   return text;
 }
 
-}  // namespace
-
-bool changeWorkingDirectory(const std::string& directory) {
-  // The path is in the ANSI code page, as the command line gave it.
-  std::vector<wchar_t> wide = toWide(CP_ACP, directory.c_str());
-  return !wide.empty() && SetCurrentDirectoryW(wide.data()) != 0;
+/// Writes the "Error code" line for the last error, "%1" naming `insert`.
+void reportSystemErrorAbout(const char* description, const std::string& insert) {
+  DWORD code = GetLastError();  // before any other call can change it
+  std::string text = systemErrorText(code, insert);
+  // The fatal line that follows must start a line of its own.
+  if (text.empty()) text = "no description available";
+  if (text.back() != '\n') text += '\n';
+  std::cerr << "Error code [" << static_cast<unsigned long>(code) << "] when trying to "
+            << description << ": " << text << std::flush;
 }
 
-std::string currentDirectory() {
-  std::vector<char> buffer(MAX_PATH);
-  for (;;) {
-    DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (length == 0) return std::string();
-    if (length < buffer.size()) return std::string(buffer.data(), length);
-    buffer.resize(length);  // the size needed, its NUL included
-  }
+/// `path` made absolute against the working directory; as given on failure.
+std::wstring absolutePath(const std::string& path) {
+  const std::wstring wide = wideFromUtf8(path);
+  DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return wide;
+  std::wstring full(length, L'\0');
+  length = GetFullPathNameW(wide.c_str(), length, &full[0], nullptr);
+  full.resize(length);
+  return full;
 }
 
-bool isDirectory(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+/// True when the process's code page spells `path` exactly: the Java runtime
+/// finds its own files through the narrow API.
+bool spellable(const std::wstring& path) {
+  std::string narrow;
+  return toCodePage(path, GetACP(), &narrow);
 }
 
-bool setEnvironmentVariable(const std::string& name, const std::string& value) {
-  return SetEnvironmentVariableA(name.c_str(), value.c_str()) != 0;
+/// `path`, or its short (8.3) form when only that one is spellable.
+std::wstring spellablePath(const std::wstring& path) {
+  if (spellable(path)) return path;
+  DWORD length = GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (length == 0) return path;
+  std::wstring shortPath(length, L'\0');
+  length = GetShortPathNameW(path.c_str(), &shortPath[0], length);
+  shortPath.resize(length);
+  return length > 0 && spellable(shortPath) ? shortPath : path;
 }
 
-std::string executablePath() {
+/// A module's file name; empty when unknown.
+std::wstring moduleFileName(HMODULE module) {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) return std::string();
-    if (length < buffer.size()) break;
+    DWORD length = GetModuleFileNameW(module, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return std::wstring();
+    if (length < buffer.size()) return std::wstring(buffer.data(), length);
     buffer.resize(buffer.size() * 2);
   }
-  int size = WideCharToMultiByte(CP_UTF8, 0, buffer.data(), -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return std::string();
-  std::vector<char> bytes(static_cast<size_t>(size));
-  WideCharToMultiByte(CP_UTF8, 0, buffer.data(), -1, bytes.data(), size, nullptr, nullptr);
-  return std::string(bytes.data());
 }
 
-bool loadVmRuntimeLibrary(const std::string& runtimeHome, VmEntryPoints* entryPoints) {
-  // The runtime's own libraries (java.dll and others) live in jre\bin.
-  const std::string binDirectory = runtimeHome + "\\bin";
-  if (!SetDllDirectoryA(binDirectory.c_str())) {
-    reportSystemError("SetDllDirectory");
-    return false;
-  }
-  const std::string path = binDirectory + "\\server\\jvm.dll";
-  HMODULE library = LoadLibraryA(path.c_str());
-  if (!library) {
-    reportSystemError("load jvm.dll");
-    return false;
-  }
+/// False, after saying why, when the Java runtime cannot start from `home`:
+/// it finds its own files through the narrow API, by their long names (a
+/// short name, where the volume has them, is expanded again on the way).
+bool runtimeCanUse(const std::wstring& home) {
+  std::wstring longHome(GetLongPathNameW(home.c_str(), nullptr, 0), L'\0');
+  longHome.resize(GetLongPathNameW(home.c_str(), &longHome[0], static_cast<DWORD>(longHome.size())));
+  if (longHome.empty()) longHome = home;  // a missing runtime is reported on loading
+  if (spellable(longHome)) return true;
+  std::cerr << "Error: the Java runtime cannot start from " << utf8FromWide(longHome)
+            << ": the path has characters that the system's code page (" << GetACP()
+            << ") cannot represent; install the application in a folder whose path has "
+               "none of them"
+            << std::endl;
+  return false;
+}
+
+/// The runtime's entry points in `library`; false after reporting.
+bool findEntryPoints(HMODULE library, VmEntryPoints* entryPoints) {
   entryPoints->getDefaultArgs =
       reinterpret_cast<void*>(GetProcAddress(library, "JNI_GetDefaultJavaVMInitArgs"));
   if (!entryPoints->getDefaultArgs) {
@@ -109,24 +120,65 @@ bool loadVmRuntimeLibrary(const std::string& runtimeHome, VmEntryPoints* entryPo
   return true;
 }
 
-void reportSystemError(const char* description) {
-  DWORD code = GetLastError();  // before any other call can change it
-  std::string text = systemErrorText(code);
-  // The fatal line that follows must start a line of its own.
-  if (text.empty()) text = "no description available";
-  if (text.back() != '\n') text += '\n';
-  std::cerr << "Error code [" << static_cast<unsigned long>(code) << "] when trying to "
-            << description << ": " << text << std::flush;
+}  // namespace
+
+bool changeWorkingDirectory(const std::string& directory) {
+  std::wstring wide = wideFromUtf8(directory);
+  // By its short name, where needed, the folder keeps a name the Java
+  // runtime's narrow API can use.
+  return !wide.empty() && SetCurrentDirectoryW(spellablePath(wide).c_str()) != 0;
 }
 
-std::string toUtf8(const char* text) {
-  std::vector<wchar_t> wide = toWide(CP_ACP, text);
-  if (wide.empty()) return text;
-  int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, nullptr, 0, nullptr, nullptr);
-  if (length == 0) return text;
-  std::vector<char> bytes(static_cast<size_t>(length));
-  if (WideCharToMultiByte(CP_UTF8, 0, wide.data(), -1, bytes.data(), length, nullptr,
-                          nullptr) == 0)
-    return text;
-  return std::string(bytes.data());
+std::string currentDirectory() {
+  DWORD length = GetCurrentDirectoryW(0, nullptr);
+  if (length == 0) return std::string();
+  std::wstring directory(length, L'\0');
+  directory.resize(GetCurrentDirectoryW(length, &directory[0]));
+  return utf8FromWide(directory);
 }
+
+bool isDirectory(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(wideFromUtf8(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool setEnvironmentVariable(const std::string& name, const std::string& value) {
+  return SetEnvironmentVariableW(wideFromUtf8(name).c_str(), wideFromUtf8(value).c_str()) != 0;
+}
+
+std::string executablePath() { return utf8FromWide(moduleFileName(nullptr)); }
+
+std::string userLocalDataDirectory() {
+  DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", nullptr, 0);
+  if (length == 0) return std::string();
+  std::wstring folder(length, L'\0');
+  folder.resize(GetEnvironmentVariableW(L"LOCALAPPDATA", &folder[0], length));
+  return utf8FromWide(folder);
+}
+
+bool loadVmRuntimeLibrary(const std::string& runtimeHome, VmEntryPoints* entryPoints) {
+  // The runtime's own libraries (java.dll and others) live in jre\bin. Both
+  // paths are made absolute: LoadLibrary would search for a relative one
+  // along the search path, PATH included.
+  const std::wstring home = absolutePath(runtimeHome);
+  if (!runtimeCanUse(home)) return false;
+  const std::wstring binDirectory = home + L"\\bin";
+  if (!SetDllDirectoryW(binDirectory.c_str())) {
+    reportSystemErrorAbout("SetDllDirectory", utf8FromWide(binDirectory));
+    return false;
+  }
+  const std::wstring path = binDirectory + L"\\server\\jvm.dll";
+  HMODULE library = LoadLibraryExW(path.c_str(), nullptr, 0);
+  if (!library) {
+    reportSystemErrorAbout("load jvm.dll", utf8FromWide(path));
+    return false;
+  }
+  return findEntryPoints(library, entryPoints);
+}
+
+void reportSystemError(const char* description) {
+  reportSystemErrorAbout(description, std::string());
+}
+
+// The Windows entry takes the command line as UTF-16 and hands it on in UTF-8.
+std::string toUtf8(const char* text) { return text; }

@@ -20,6 +20,11 @@ extern const char* const vmRuntimeLibraryPath;
 /// argv[0]: symbolic links are resolved on POSIX. Empty when unknown.
 std::string executablePath();
 
+/// The user's folder for local, non-roaming application data in UTF-8:
+/// %LOCALAPPDATA% on Windows ($XDG_CACHE_HOME or ~/.cache on Linux); empty
+/// when unknown.
+std::string userLocalDataDirectory();
+
 /// Makes `directory` the process's current directory; false on failure.
 bool changeWorkingDirectory(const std::string& directory);
 

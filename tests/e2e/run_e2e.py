@@ -171,6 +171,8 @@ def jdk_cases(s):
     s.case("exception in main", ["throw"], 1, "",
            re.compile(r'Exception in thread "main" java\.lang\.IllegalStateException: boom\n'
                       r'\tat app\.Probe\.main\(Probe\.java:\d+\)\n'))
+    s.case("the app's default uncaught-exception handler", ["handler"], 1,
+           "handler: main java.lang.IllegalStateException: handled\n")
     s.case("System.exit", ["exit", "42"], 42, "exiting\n")
     s.case("missing class", [], 1, "", "Error: failed to find main class app/Missing\n",
            config=config_with(mainClass="app.Missing"))

@@ -1,4 +1,5 @@
 // The VM task driven by a hand-made JNI that records every call.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -60,26 +61,35 @@ jboolean JNICALL exceptionCheck(JNIEnv*) {
   return fake.exceptionPending ? JNI_TRUE : JNI_FALSE;
 }
 void JNICALL exceptionDescribe(JNIEnv*) { fake.calls.push_back("ExceptionDescribe"); }
-// The exception of a failed lookup, an instance of every class asked about.
 jthrowable JNICALL exceptionOccurred(JNIEnv*) {
-  return fake.exceptionPending ? static_cast<jthrowable>(fakeObject(5)) : nullptr;
+  return fake.exceptionPending ? static_cast<jthrowable>(fakeObject(9)) : nullptr;
 }
 void JNICALL exceptionClear(JNIEnv*) { fake.exceptionPending = false; }
 jint JNICALL throwException(JNIEnv*, jthrowable) {
+  fake.calls.push_back("Throw");
   fake.exceptionPending = true;
   return JNI_OK;
 }
-jboolean JNICALL isInstanceOf(JNIEnv*, jobject, jclass) { return JNI_TRUE; }
-jmethodID JNICALL getMethodId(JNIEnv*, jclass, const char*, const char*) {
-  return reinterpret_cast<jmethodID>(6);
+jmethodID JNICALL getMethodId(JNIEnv*, jclass, const char* name, const char*) {
+  return failing(std::string("GetMethodID ") + name) ? nullptr
+                                                     : reinterpret_cast<jmethodID>(6);
+}
+jobject JNICALL callStaticObjectMethodV(JNIEnv*, jclass, jmethodID, va_list) {
+  fake.calls.push_back("CallStaticObjectMethodV");
+  return fakeObject(7);
 }
 jobject JNICALL callObjectMethodV(JNIEnv*, jobject, jmethodID, va_list) {
-  return fakeObject(7);  // the message
+  fake.calls.push_back("CallObjectMethodV");
+  return fakeObject(8);
 }
+jboolean JNICALL isInstanceOf(JNIEnv*, jobject, jclass) { return JNI_TRUE; }
 const char* JNICALL getStringUtfChars(JNIEnv*, jstring, jboolean*) {
   return fake.message.c_str();
 }
 void JNICALL releaseStringUtfChars(JNIEnv*, jstring, const char*) {}
+void JNICALL callVoidMethodV(JNIEnv*, jobject, jmethodID, va_list) {
+  failing("CallVoidMethodV");
+}
 jint JNICALL destroyJavaVm(JavaVM*) {
   fake.calls.push_back("DestroyJavaVM");
   return JNI_OK;
@@ -102,7 +112,9 @@ JNINativeInterface_ makeEnvTable() {
   table.Throw = throwException;
   table.IsInstanceOf = isInstanceOf;
   table.GetMethodID = getMethodId;
+  table.CallStaticObjectMethodV = callStaticObjectMethodV;
   table.CallObjectMethodV = callObjectMethodV;
+  table.CallVoidMethodV = callVoidMethodV;
   table.GetStringUTFChars = getStringUtfChars;
   table.ReleaseStringUTFChars = releaseStringUtfChars;
   return table;
@@ -176,13 +188,50 @@ TEST_F(VmTaskTest, PendingExceptionGivesStatusOneAfterDestroy) {
   testing::internal::CaptureStdout();
   EXPECT_EQ(1, run());
   std::string out = testing::internal::GetCapturedStdout();
-  std::vector<std::string> tail(fake.calls.end() - 3, fake.calls.end());
-  EXPECT_EQ((std::vector<std::string>{"ExceptionCheck", "ExceptionDescribe", "DestroyJavaVM"}),
-            tail);
   EXPECT_EQ(
       "Creating Java VM ...\nPassing command line arguments ...\nLoading main class ...\n"
       "Invoking static app.Outer$Inner.main() function ...\nDestroyed Java VM ...\n",
       out);
+}
+
+TEST_F(VmTaskTest, MainsExceptionGoesToTheUncaughtExceptionHandler) {
+  const std::vector<std::string> lookups = {
+      "FindClass java/lang/Thread",
+      "GetStaticMethodID currentThread ()Ljava/lang/Thread;",
+      "GetMethodID getUncaughtExceptionHandler",
+      "FindClass java/lang/Thread$UncaughtExceptionHandler",
+      "GetMethodID uncaughtException"};
+  const std::vector<std::string> calls = {"CallStaticObjectMethodV", "CallObjectMethodV",
+                                          "CallVoidMethodV", "ExceptionCheck"};
+  const std::vector<std::string> described = {"Throw", "ExceptionDescribe", "DestroyJavaVM"};
+  struct Case {
+    const char* failAt;
+    size_t lookupsMade;  ///< of `lookups`; the calls follow only after all
+    bool describes;      ///< ExceptionDescribe reports instead of the handler
+  } cases[] = {
+      {"", 5, false},
+      {"CallVoidMethodV", 5, true},  // the handler itself throws
+      {"GetMethodID getUncaughtExceptionHandler", 3, true},
+      {"FindClass java/lang/Thread", 1, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failAt);
+    fake = FakeJni();
+    fake.throwInMain = true;
+    fake.failAt = c.failAt;
+    EXPECT_EQ(1, run());
+    std::vector<std::string> expected = {"ExceptionCheck"};
+    expected.insert(expected.end(), lookups.begin(), lookups.begin() + c.lookupsMade);
+    if (c.lookupsMade == lookups.size())
+      expected.insert(expected.end(), calls.begin(), calls.end());
+    if (c.describes)
+      expected.insert(expected.end(), described.begin(), described.end());
+    else
+      expected.push_back("DestroyJavaVM");
+    const auto main = std::find(fake.calls.begin(), fake.calls.end(), "CallStaticVoidMethodV array");
+    ASSERT_NE(fake.calls.end(), main);
+    EXPECT_EQ(expected, std::vector<std::string>(main + 1, fake.calls.end()));
+  }
 }
 
 TEST_F(VmTaskTest, FailuresEndWithTheirMessage) {

@@ -21,6 +21,7 @@
 //   [jvm] main args=N
 //   [jvm] arg[I]=<UTF-16 code units in hex> "<readable form>"
 //   [jvm] ExceptionCheck true|false
+//   [jvm] GetMethodID <class> <name>  (always fails: NoSuchMethodError)
 //   [jvm] ExceptionDescribe
 //   [jvm] DestroyJavaVM
 // Strings given to NewStringUTF are decoded as the JNI's modified UTF-8
@@ -328,8 +329,14 @@ jboolean JNICALL isInstanceOf(JNIEnv*, jobject instance, jclass type) {
   return instance && object(instance)->name == name ? JNI_TRUE : JNI_FALSE;
 }
 
+/// Only Throwable.getMessage() is known: the launcher's use of the
+/// uncaught-exception handler meets a pending NoSuchMethodError.
 jmethodID JNICALL getMethodId(JNIEnv*, jclass owner, const char* name, const char* signature) {
-  return reinterpret_cast<jmethodID>(new Method{object(owner), name, signature});
+  record("GetMethodID " + (owner ? object(owner)->name : "(null)") + " " + name);
+  if (std::string(name) == "getMessage")
+    return reinterpret_cast<jmethodID>(new Method{object(owner), name, signature});
+  raise("java.lang.NoSuchMethodError", name);
+  return nullptr;
 }
 
 /// Only Throwable.getMessage() is known.

@@ -5,6 +5,7 @@
 
 AREA is one of: header, imports, exports, icon, manifest, version.
 --unstripped: the build type keeps symbols (not a release build).
+--utf8: the file is the variant whose manifest asks for the UTF-8 code page.
 """
 import struct
 import sys
@@ -56,6 +57,12 @@ def resources(pe, type_id):
 
 
 STRIPPED = "--unstripped" not in sys.argv
+UTF8_VARIANT = "--utf8" in sys.argv
+
+ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
+SETTINGS_2005 = "{http://schemas.microsoft.com/SMI/2005/WindowsSettings}"
+SETTINGS_2016 = "{http://schemas.microsoft.com/SMI/2016/WindowsSettings}"
+SETTINGS_2019 = "{http://schemas.microsoft.com/SMI/2019/WindowsSettings}"
 
 
 def check_header(pe, _version):
@@ -129,6 +136,26 @@ def check_manifest(pe, _version):
     ids = {element.get("Id") for element in
            root.iter("{urn:schemas-microsoft-com:compatibility.v1}supportedOS")}
     expect("supported systems", sorted(ids), sorted(SUPPORTED_OS))
+    settings = root.find(ASM_V3 + "application/" + ASM_V3 + "windowsSettings")
+    if settings is None:
+        raise Failure("no application/windowsSettings element")
+
+    def setting(name):
+        element = settings.find(name)
+        return None if element is None else element.text
+
+    for name, expected in [
+            (SETTINGS_2005 + "dpiAware", "true/PM"),
+            (SETTINGS_2016 + "dpiAwareness", "PerMonitorV2, PerMonitor"),
+            (SETTINGS_2016 + "longPathAware", "true"),
+            (SETTINGS_2019 + "activeCodePage", "UTF-8" if UTF8_VARIANT else None)]:
+        expect(name.split("}")[1], setting(name), expected)
+    controls = [identity.attrib for identity in
+                root.iter("{urn:schemas-microsoft-com:asm.v1}assemblyIdentity")
+                if identity.get("name") == "Microsoft.Windows.Common-Controls"]
+    expect("Common Controls dependency", [(c.get("version"), c.get("publicKeyToken"))
+                                          for c in controls],
+           [("6.0.0.0", "6595b64144ccf1df")])
 
 
 def check_version(pe, version):
@@ -154,9 +181,10 @@ AREAS = {name[len("check_"):]: function for name, function in globals().items()
 
 
 def main():
-    arguments = [argument for argument in sys.argv[1:] if argument != "--unstripped"]
+    arguments = [argument for argument in sys.argv[1:]
+                 if argument not in ("--unstripped", "--utf8")]
     if len(arguments) != 3 or arguments[2] not in AREAS:
-        sys.exit("usage: check_vantrel_exe.py EXE VERSION {%s} [--unstripped]"
+        sys.exit("usage: check_vantrel_exe.py EXE VERSION {%s} [--unstripped] [--utf8]"
                  % ",".join(sorted(AREAS)))
     path, version, area = arguments
     pe = pefile.PE(path)

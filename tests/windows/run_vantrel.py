@@ -117,6 +117,11 @@ def expect_outcome(run, status, stdout=None, stderr=""):
     expect("exit status (stderr: %s)" % run.stderr.strip(), run.status, status)
 
 
+def cp1252_as_printed(text):
+    """`text` as the stand-in prints an option the launcher gave it in cp1252."""
+    return text.encode("cp1252").decode("utf-8", "replace")
+
+
 def jvm_lines(run, prefix):
     """The stand-in's lines that start with `prefix`, without "[jvm] "."""
     return [line[len("[jvm] "):] for line in run.stdout.splitlines()
@@ -186,6 +191,27 @@ def case_runtime_without_entry_points(h):
             raise Failure("standard error does not match %r:\n%s" % (pattern, run.stderr))
 
 
+def case_unusable_files(h):
+    # Only regular disk files are read: a folder as argument file and a
+    # device as configuration are refused at once.
+    config = dict(NORMAL_CONFIG, classPath=["a.jar", "folder.txt", "b.jar"])
+    app = h.app("unusable_files", config)
+    os.makedirs(os.path.join(app, "folder.txt"))
+    run = h.run(app, [])
+    expect("class path", jvm_lines(run, "option[0]"), ["option[0]=-Djava.class.path=a.jar;b.jar"])
+    expect_outcome(run, 0, None, "Warning: failed to read class path argument file "
+                   "folder.txt: Is a directory\n")
+    device = h.run(app, ["-c", "--config=NUL"])
+    expect_outcome(device, 1, "", "Error: failed to load configuration: NUL\n")
+    # A system text with "%1" names the library.
+    broken = h.app("unusable_files_library", runtime=os.path.join(app, "config.json"))
+    run = h.run(broken, [])
+    library = windows_path(os.path.join(broken, "jre", "bin", "server", "jvm.dll"))
+    expect_outcome(run, 1, "", None)
+    expect("the library named", library in run.stderr and "%1" not in run.stderr, True)
+    expect("last line", run.stderr.splitlines()[-1], "Error: failed to load VM runtime library!")
+
+
 def case_ansi_argument(h):
     # 'é' and 'ü' arrive from the ANSI code page (bytes E9, FC) and must
     # reach Java as UTF-16 00E9 and 00FC, through UTF-8.
@@ -210,13 +236,14 @@ def case_environment(h):
 def case_vm_options(h):
     app = h.app("vm_options")
     configured = h.run(app, [])
+    # The runtime's exit and abort hooks come last.
     expect("configured options", jvm_lines(configured, "option"),
            ["option[0]=-Djava.class.path=a.jar;b.jar", "option[1]=-Xmx512m",
-            "option[2]=-Dapp.name=Demo App"])
+            "option[2]=-Dapp.name=Demo App", "option[3]=exit", "option[4]=abort"])
     given = h.run(app, ["-c", "-J", "-Xmx1g", "-J=-Dname=value", "-J=", "arg"])
     expect("command-line options replace them", jvm_lines(given, "option"),
            ["option[0]=-Djava.class.path=a.jar;b.jar", "option[1]=-Xmx1g",
-            "option[2]=-Dname=value", "option[3]="])
+            "option[2]=-Dname=value", "option[3]=", "option[4]=exit", "option[5]=abort"])
     expect("arguments", jvm_lines(given, "arg"), ['arg[0]=0061 0072 0067 "arg"'])
     expect_outcome(given, 0)
 
@@ -244,13 +271,15 @@ def case_user_options_and_macros(h):
     expect("options", jvm_lines(configured, "option"),
            ["option[0]=-Djava.class.path=%s\\a.jar;C:\\lib\\b.jar" % home,
             "option[1]=-Dorder=config", "option[2]=-Dhome=" + home,
-            "option[3]=-Dfrom.env=\u00e9\u20ac", "option[4]=-Dkept=a$b",
+            # The runtime (without a release file) decodes options in cp1252.
+            "option[3]=-Dfrom.env=" + cp1252_as_printed("\u00e9\u20ac"),
+            "option[4]=-Dkept=a$b",
             "option[5]=-Dunset=${VANTREL_UNSET}", "option[6]=-Dorder=user",
-            "option[7]=-Duser.dir.copy=" + home])
+            "option[7]=-Duser.dir.copy=" + home, "option[8]=exit", "option[9]=abort"])
     expect("environment", jvm_lines(configured, "env"), ["env VANTREL_M=C:\\lib!"])
     expect_outcome(configured, 0, None)
     given = h.run(app, ["-c", "-J=-Dorder=cli"], env, exe=exe)
-    expect("options with -J", jvm_lines(given, "option")[1:],
+    expect("options with -J", jvm_lines(given, "option")[1:4],
            ["option[1]=-Dorder=user", "option[2]=-Duser.dir.copy=" + home,
             "option[3]=-Dorder=cli"])
     expect_outcome(given, 0, None)

@@ -12,6 +12,9 @@ public class Probe {
             case "prop": for (int i = 1; i < args.length; i++) System.out.println(args[i] + "=" + System.getProperty(args[i])); break;
             case "env": for (int i = 1; i < args.length; i++) System.out.println(args[i] + "=" + System.getenv(args[i])); break;
             case "throw": throw new IllegalStateException("boom");
+            case "handler":
+                Thread.setDefaultUncaughtExceptionHandler((t, e) -> System.out.println("handler: " + t.getName() + " " + e));
+                throw new IllegalStateException("handled");
             case "exit": System.out.println("exiting"); System.exit(Integer.parseInt(args[1])); break;
             case "deep": System.out.println("caught: " + overflowDepth()); break;
             case "threads": runThreads(); break;

@@ -1,0 +1,48 @@
+package app;
+
+/** The Java side of the tests with the real Windows runtime: the first argument picks what it does. */
+public class WindowsProbe {
+    public static void main(String[] args) throws Exception {
+        String mode = args.length == 0 ? "args" : args[0];
+        switch (mode) {
+            case "args": printCodePoints(args); break;
+            case "env": for (int i = 1; i < args.length; i++) System.out.println(args[i] + "=" + codePoints(System.getenv(args[i]))); break;
+            case "prop": for (int i = 1; i < args.length; i++) System.out.println(args[i] + "=" + codePoints(System.getProperty(args[i]))); break;
+            case "exit": System.exit(Integer.parseInt(args[1])); break;
+            case "exit-thread": exitFromThread(Integer.parseInt(args[1])); break;
+            case "outlive": outlive(); break;
+            case "throw": throw new IllegalStateException("boom");
+            case "handler":
+                Thread.setDefaultUncaughtExceptionHandler((t, e) -> System.out.println("handler: " + t.getName() + " " + e));
+                throw new IllegalStateException("handled");
+            default: System.out.println("unknown mode " + mode);
+        }
+    }
+
+    static void printCodePoints(String[] args) {
+        for (String arg : args) System.out.println(codePoints(arg));
+    }
+
+    /** The text's code points, so that no console or file encoding gets in the way. */
+    static String codePoints(String text) {
+        if (text == null) return "null";
+        StringBuilder line = new StringBuilder("[");
+        text.codePoints().forEach(c -> line.append(line.length() > 1 ? " " : "").append(String.format("U+%04X", c)));
+        return line.append("]").toString();
+    }
+
+    static void exitFromThread(int status) throws InterruptedException {
+        new Thread(() -> System.exit(status)).start();
+        Thread.sleep(60_000);
+        System.out.println("not exited");
+    }
+
+    static void outlive() {
+        Thread late = new Thread(() -> {
+            try { Thread.sleep(300); } catch (InterruptedException e) { return; }
+            System.out.println("late thread done");
+        });
+        late.start();
+        System.out.println("main done");
+    }
+}
