@@ -12,6 +12,7 @@
 #include "file_util.h"
 #include "icon_image.h"
 #include "jar_listing.h"
+#include "pe_resources.h"
 #include "runtime_image.h"
 #include "zip_archive.h"
 
@@ -72,7 +73,11 @@ PackOutcome checkFiles(const PackOptions& options, const std::string& toolFolder
   std::error_code code;
   if (!fs::is_regular_file(pathOf(inputs->launcher), code))
     return badInput("no launcher at " + inputs->launcher + " (pass --launcher FILE)");
-  std::string error;
+  std::string error, exe;
+  std::vector<ResourceEntry> resources;
+  if (options.target == PackTarget::Windows &&
+      !(readWholeFile(inputs->launcher, &exe, &error) && readResources(exe, &resources, &error)))
+    return badInput("cannot use the launcher " + inputs->launcher + ": " + error);
   if (!options.icon.empty() && !loadIconImages(options.icon, &inputs->icon, &error))
     return badInput("cannot read the icon " + options.icon + ": " + error);
   if (!options.splash.empty() && !fs::is_regular_file(pathOf(options.splash), code))
@@ -243,6 +248,9 @@ PackOutcome runPack(const PackOptions& options, const std::string& toolFolder,
                     std::ostream& progress) {
   Inputs inputs;
   PackOutcome outcome = checkJars(options, &inputs);
+  std::string error;
+  if (outcome.status == packOk && !checkRuntimeInputs(options, &error))
+    outcome = badInput(error);
   if (outcome.status == packOk) outcome = checkFiles(options, toolFolder, &inputs);
   if (outcome.status == packOk) outcome = checkOutput(options, &inputs);
   if (outcome.status != packOk) return outcome;

@@ -108,15 +108,18 @@ const char* runtimeLibrary(PackTarget target) {
 bool makeRuntime(const PackOptions& options, const std::vector<std::string>& jars,
                  const std::string& destination, std::ostream& progress, std::string* error) {
   if (!options.runtime.empty()) {
-    if (!checkRuntime(options, options.runtime, error)) return false;
     progress << "Copying the runtime " << options.runtime << " ..." << std::endl;
     return copyFolder(options.runtime, destination, error);
   }
-  if (!checkJdk(options, error)) return false;
   std::string modules = joined(options.addModules);
   if (modules.empty() && !findModules(options.jdk, jars, progress, &modules, error)) return false;
   return linkRuntime(options, modules, destination, progress, error) &&
          checkRuntime(options, destination, error);
+}
+
+bool checkRuntimeInputs(const PackOptions& options, std::string* error) {
+  return options.runtime.empty() ? checkJdk(options, error)
+                                 : checkRuntime(options, options.runtime, error);
 }
 
 int runtimeFeatureVersion(const std::string& runtime) {

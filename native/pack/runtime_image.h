@@ -15,6 +15,11 @@
 bool makeRuntime(const PackOptions& options, const std::vector<std::string>& jars,
                  const std::string& destination, std::ostream& progress, std::string* error);
 
+/// Checks, before anything is made, what makeRuntime will use: the --runtime
+/// folder holds the target's runtime library, or --jdk has jlink (and
+/// --jmods is given for another platform). False with the reason.
+bool checkRuntimeInputs(const PackOptions& options, std::string* error);
+
 /// The feature version of a runtime (17, 25, and 8 for "1.8.0"), from the
 /// JAVA_VERSION of its `release` file; 0 when unknown.
 int runtimeFeatureVersion(const std::string& runtime);
