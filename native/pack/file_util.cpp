@@ -10,7 +10,10 @@ namespace fs = std::filesystem;
 
 fs::path pathOf(const std::string& utf8) { return fs::u8path(utf8); }
 
-std::string textOf(const fs::path& path) { return path.u8string(); }
+std::string textOf(const fs::path& path) {
+  fs::path shown = path;
+  return shown.make_preferred().u8string();
+}
 
 bool readWholeFile(const std::string& path, std::string* data, std::string* error) {
   std::error_code code;

@@ -179,7 +179,10 @@ def test_windows(options):
                 "LegalCopyright": "(c) 2026 Acme", "OriginalFilename": "Hello App.exe",
                 "ProductName": "Hello App", "ProductVersion": "2.1.3.4"}
     check(strings == expected, "version strings: %r" % strings)
-    status, icons, err = run(["sh", "-c", "wrestool -x -t14 \"$1\" | icotool -l -", "-", exe])
+    # icotool reads PNG images only from a file, not from a pipe.
+    icon = os.path.join(work, "extracted.ico")
+    status, icons, err = run(["sh", "-c", 'wrestool -x -t14 "$1" >"$2" && icotool -l "$2"',
+                              "-", exe, icon])
     sizes = [line.split("--width=")[1].split()[0] for line in icons.splitlines()]
     check(sizes == ["16", "24", "32", "48", "64", "72", "96", "128", "256"], "icon: " + icons)
     manifest = wrestool(exe, "-t24")
