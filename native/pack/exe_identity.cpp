@@ -121,12 +121,13 @@ std::string assemblyName(const std::string& name) {
   return result;
 }
 
-/// The span [start, end) of the first element whose tag name is `name`
-/// (with or without a namespace prefix), from its '<' to after its end tag
-/// or '/>'; npos when absent. `openEnd` is set after the start tag's '>'.
-size_t findElement(const std::string& xml, const std::string& name, size_t* openEnd,
-                   size_t* end) {
-  for (size_t at = xml.find('<'); at != std::string::npos; at = xml.find('<', at + 1)) {
+/// The span [start, end) of the first element at or after `from` whose tag
+/// name is `name` (with or without a namespace prefix), from its '<' to after
+/// its end tag or '/>'; npos when absent. `openEnd` is set after the start
+/// tag's '>'.
+size_t findElement(const std::string& xml, const std::string& name, size_t from,
+                   size_t* openEnd, size_t* end) {
+  for (size_t at = xml.find('<', from); at != std::string::npos; at = xml.find('<', at + 1)) {
     size_t nameStart = at + 1, nameEnd = xml.find_first_of(" \t\r\n/>", nameStart);
     if (nameEnd == std::string::npos) return std::string::npos;
     std::string tag = xml.substr(nameStart, nameEnd - nameStart);
@@ -137,14 +138,18 @@ size_t findElement(const std::string& xml, const std::string& name, size_t* open
     *openEnd = close + 1;
     if (xml[close - 1] == '/') {
       *end = close + 1;
-    } else {
-      size_t endTag = xml.find("</" + tag, close);
-      *end = endTag == std::string::npos ? std::string::npos : xml.find('>', endTag) + 1;
-      if (endTag == std::string::npos) return std::string::npos;
+      return at;
     }
+    size_t endTag = xml.find("</" + tag, close);
+    if (endTag == std::string::npos) return std::string::npos;
+    *end = xml.find('>', endTag) + 1;
     return at;
   }
   return std::string::npos;
+}
+
+bool selfClosing(const std::string& xml, size_t openEnd) {
+  return xml.compare(openEnd - 2, 2, "/>") == 0;
 }
 
 /// Sets the value of attribute `name` inside the start tag [start, openEnd).
@@ -161,24 +166,44 @@ const char codePageElement[] =
     "<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">"
     "UTF-8</activeCodePage>";
 
+/// The application element of the asm.v3 namespace (windowsSettings live
+/// there), not the compatibility section's; npos when absent.
+size_t findSettingsApplication(const std::string& xml, size_t* openEnd, size_t* end) {
+  for (size_t at = findElement(xml, "application", 0, openEnd, end); at != std::string::npos;
+       at = findElement(xml, "application", *openEnd, openEnd, end))
+    if (xml.substr(at, *openEnd - at).find("urn:schemas-microsoft-com:asm.v3") !=
+            std::string::npos && !selfClosing(xml, *openEnd))
+      return at;
+  return std::string::npos;
+}
+
 void setCodePage(std::string* xml, bool utf8) {
   size_t openEnd = 0, end = 0;
-  size_t existing = findElement(*xml, "activeCodePage", &openEnd, &end);
+  size_t existing = findElement(*xml, "activeCodePage", 0, &openEnd, &end);
   if (existing != std::string::npos) {
     xml->replace(existing, end - existing, utf8 ? codePageElement : "");
     return;
   }
   if (!utf8) return;
-  size_t settings = findElement(*xml, "windowsSettings", &openEnd, &end);
-  if (settings != std::string::npos && xml->compare(openEnd - 2, 2, "/>") != 0) {
-    xml->insert(openEnd, std::string("\n      ") + codePageElement);
+  std::string element = std::string("\n      ") + codePageElement;
+  size_t settings = findElement(*xml, "windowsSettings", 0, &openEnd, &end);
+  if (settings != std::string::npos && !selfClosing(*xml, openEnd)) {
+    xml->insert(openEnd, element);
+    return;
+  }
+  std::string block = "\n    <windowsSettings>" + element + "\n    </windowsSettings>";
+  if (settings != std::string::npos) {
+    xml->replace(settings, end - settings, block.substr(5));
+    return;
+  }
+  if (findSettingsApplication(*xml, &openEnd, &end) != std::string::npos) {
+    xml->insert(openEnd, block);
     return;
   }
   size_t rootEnd = xml->rfind("</");
   if (rootEnd == std::string::npos) return;
-  xml->insert(rootEnd, std::string("  <application xmlns=\"urn:schemas-microsoft-com:asm.v3\">\n"
-                                   "    <windowsSettings>\n      ") +
-                           codePageElement + "\n    </windowsSettings>\n  </application>\n");
+  xml->insert(rootEnd, "  <application xmlns=\"urn:schemas-microsoft-com:asm.v3\">" + block +
+                           "\n  </application>\n");
 }
 
 ResourceKey numbered(uint16_t id) {
@@ -263,11 +288,11 @@ std::string versionResource(const ExeIdentity& identity) {
 std::string rewriteManifest(const std::string& manifest, const ExeIdentity& identity) {
   std::string xml = manifest;
   size_t openEnd = 0, end = 0;
-  size_t assembly = findElement(xml, "assemblyIdentity", &openEnd, &end);
+  size_t assembly = findElement(xml, "assemblyIdentity", 0, &openEnd, &end);
   if (assembly != std::string::npos)
     setAttribute(&xml, assembly, openEnd, "name", assemblyName(identity.name));
-  size_t description = findElement(xml, "description", &openEnd, &end);
-  if (description != std::string::npos && xml.compare(openEnd - 2, 2, "/>") != 0) {
+  size_t description = findElement(xml, "description", 0, &openEnd, &end);
+  if (description != std::string::npos && !selfClosing(xml, openEnd)) {
     size_t endTag = xml.rfind("</", end);
     std::string text = identity.description.empty() ? identity.name : identity.description;
     xml.replace(openEnd, endTag - openEnd, xmlEscaped(text));
