@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <initializer_list>
 #include <cstdio>
 #include <system_error>
 
@@ -114,10 +115,22 @@ class FolderBuilder {
                 std::ostream& progress)
       : options_(options), inputs_(inputs), folder_(folder), progress_(progress) {}
 
-  bool build(std::string* error) {
-    return copyJars(error) && makeRuntime(options_, jarPaths(), at("jre"), progress_, error) &&
-           copyLauncher(error) && writeConfiguration(error) && writeDesktopFiles(error);
+  /// Runs the steps in order while they succeed and `stop` allows.
+  bool build(StopCheck stop, std::string* error) {
+    using Step = bool (FolderBuilder::*)(std::string*);
+    for (Step step : {&FolderBuilder::copyJars, &FolderBuilder::makeJre,
+                      &FolderBuilder::copyLauncher, &FolderBuilder::writeConfiguration,
+                      &FolderBuilder::writeDesktopFiles})
+      if (stopped(stop, error) || !(this->*step)(error)) return false;
+    return !stopped(stop, error);
   }
+
+  static bool stopped(StopCheck stop, std::string* error) {
+    if (stop && stop()) *error = interruptedText;
+    return stop && stop();
+  }
+
+  static constexpr const char* interruptedText = "interrupted; nothing was left behind";
 
  private:
   std::string at(const std::string& relative) const {
@@ -128,6 +141,10 @@ class FolderBuilder {
     std::vector<std::string> paths;
     for (const std::string& jar : inputs_.jars) paths.push_back(at("lib/" + jar));
     return paths;
+  }
+
+  bool makeJre(std::string* error) {
+    return makeRuntime(options_, jarPaths(), at("jre"), progress_, error);
   }
 
   bool copyJars(std::string* error) {
@@ -218,16 +235,16 @@ std::string sizeText(unsigned long long bytes) {
 }
 
 PackOutcome buildAndPlace(const PackOptions& options, const Inputs& inputs,
-                          std::ostream& progress) {
+                          std::ostream& progress, StopCheck stop) {
   std::string folder = temporaryPath(options, "pack"), zip, error;
   std::error_code code;
   fs::create_directory(pathOf(folder), code);
-  bool ok = !code && FolderBuilder(options, inputs, folder, progress).build(&error);
+  bool ok = !code && FolderBuilder(options, inputs, folder, progress).build(stop, &error);
   if (code) error = "cannot make " + folder + ": " + code.message();
   if (ok && options.zip) {
     progress << "Writing " << inputs.zipPath << " ..." << std::endl;
     zip = temporaryPath(options, "zip");
-    ok = writeZip(folder, options.name, zip, &error);
+    ok = writeZip(folder, options.name, zip, &error) && !FolderBuilder::stopped(stop, &error);
   }
   unsigned long long runtimeSize = ok ? folderSize(textOf(pathOf(folder) / "jre")) : 0;
   ok = ok && moveIntoPlace(folder, inputs.finalFolder, options, &error) &&
@@ -235,6 +252,7 @@ PackOutcome buildAndPlace(const PackOptions& options, const Inputs& inputs,
   if (!ok) {
     removeQuietly(folder);
     if (!zip.empty()) removeQuietly(zip);
+    if (FolderBuilder::stopped(stop, &error)) return {packInterrupted, "Error: " + error};
     return failed(error);
   }
   progress << "Packaged " << inputs.finalFolder << " (runtime " << sizeText(runtimeSize) << ")"
@@ -245,7 +263,7 @@ PackOutcome buildAndPlace(const PackOptions& options, const Inputs& inputs,
 }  // namespace
 
 PackOutcome runPack(const PackOptions& options, const std::string& toolFolder,
-                    std::ostream& progress) {
+                    std::ostream& progress, StopCheck stop) {
   Inputs inputs;
   PackOutcome outcome = checkJars(options, &inputs);
   std::string error;
@@ -254,5 +272,5 @@ PackOutcome runPack(const PackOptions& options, const std::string& toolFolder,
   if (outcome.status == packOk) outcome = checkFiles(options, toolFolder, &inputs);
   if (outcome.status == packOk) outcome = checkOutput(options, &inputs);
   if (outcome.status != packOk) return outcome;
-  return buildAndPlace(options, inputs, progress);
+  return buildAndPlace(options, inputs, progress, stop);
 }

@@ -13,12 +13,16 @@ struct PackOutcome {
 };
 
 /// Exit statuses of vantrel-pack.
-enum : int { packOk = 0, packFailed = 1, packBadInput = 2 };
+enum : int { packOk = 0, packFailed = 1, packBadInput = 2, packInterrupted = 130 };
+
+/// Asked between the steps: true stops the packer.
+using StopCheck = bool (*)();
 
 /// Makes OUTPUT/NAME (and the zip archive) as `options` say, in a temporary
 /// folder beside it that is renamed into place at the end or removed on
 /// failure. `toolFolder` holds the default launchers. Progress lines go to
-/// `progress`.
+/// `progress`. When `stop` says so between two steps, what was made is
+/// removed and the outcome is packInterrupted.
 PackOutcome runPack(const PackOptions& options, const std::string& toolFolder,
-                    std::ostream& progress);
+                    std::ostream& progress, StopCheck stop = nullptr);
 

@@ -4,6 +4,7 @@
 
 #include "arguments.h"
 #include "file_util.h"
+#include "interruption.h"
 #include "pack.h"
 #include "platform.h"
 
@@ -35,7 +36,9 @@ int main(int argc, char** argv) {
               << std::endl;
     return packBadInput;
   }
-  PackOutcome outcome = runPack(commandLine.options, toolFolder(), std::cout);
+  watchForInterruption();
+  PackOutcome outcome =
+      runPack(commandLine.options, toolFolder(), std::cout, interruptionRequested);
   if (!outcome.message.empty()) std::cerr << outcome.message << std::endl;
   return outcome.status;
 }

@@ -253,7 +253,25 @@ def test_errors(options):
         left = os.listdir(os.path.join(work, "out"))
         if code != status or message not in err or left:
             failures.append("%s: status %d, left %r, stderr: %s" % (what, code, left, err))
+    failures += interrupted_run(options, work, base)
     check(not failures, "\n".join(failures))
+
+
+def interrupted_run(options, work, base):
+    """SIGINT once jlink runs: status 130 and nothing left in the output."""
+    import signal
+    command = [options.pack] + [part for pair in base.items() for part in pair]
+    process = subprocess.Popen(command, cwd=work, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, text=True)
+    for line in process.stdout:
+        if line.startswith("Linking"):
+            process.send_signal(signal.SIGINT)
+    err = process.stderr.read()
+    status = process.wait(timeout=600)
+    left = os.listdir(os.path.join(work, "out"))
+    if status != 130 or "interrupted" not in err or left:
+        return ["interrupted: status %d, left %r, stderr: %s" % (status, left, err)]
+    return []
 
 
 def main():
