@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 
 #include "tabopt.h"
@@ -115,6 +116,15 @@ bool isPlainFileName(const std::string& name) {
   return true;
 }
 
+/// Names taken by the folder's own files: the launcher cannot have them.
+bool isReservedName(const std::string& name) {
+  std::string lower;
+  for (char c : name) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  for (const char* taken : {"lib", "jre", "config.json"})
+    if (lower == taken) return true;
+  return false;
+}
+
 std::string checkRequired(const RawOptions& raw) {
   const std::pair<const char*, const char*> required[] = {
       {"--name", raw.name}, {"--main-class", raw.mainClass},
@@ -124,6 +134,9 @@ std::string checkRequired(const RawOptions& raw) {
   if (!isPlainFileName(raw.name))
     return std::string("Invalid value for option --name: ") + raw.name +
            " (a file name without / \\ : * ? \" < > |)";
+  if (isReservedName(raw.name))
+    return std::string("Invalid value for option --name: ") + raw.name +
+           " (the name of a file the app folder holds already)";
   if (raw.jdk && raw.runtime) return "Options --jdk and --runtime exclude each other";
   if (!raw.jdk && !raw.runtime)
     return "No Java runtime: pass --jdk DIR (a JDK whose jlink makes one) or "

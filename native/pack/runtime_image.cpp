@@ -68,7 +68,8 @@ bool linkRuntime(const PackOptions& options, const std::string& modules,
   progress << "Linking a runtime with jlink (" << modules << ") ..." << std::endl;
   std::vector<std::string> command = {toolOf(options.jdk, "jlink"), "--add-modules", modules,
                                       "--strip-debug", "--no-header-files", "--no-man-pages"};
-  if (native) command.push_back("--generate-cds-archive");
+  // jlink makes class data archives from JDK 17 on.
+  if (native && runtimeFeatureVersion(options.jdk) >= 17) command.push_back("--generate-cds-archive");
   if (!options.jmods.empty()) command.insert(command.end(), {"--module-path", options.jmods});
   command.insert(command.end(), {"--output", destination});
   std::string output;

@@ -214,6 +214,7 @@ ERROR_CASES = [
     ("version too long", {"--app-version": "1.2.3.4.5"}, 2, "--app-version"),
     ("bad target", {"--target": "mac"}, 2, "Invalid value for option --target: mac"),
     ("name with a slash", {"--name": "a/b"}, 2, "Invalid value for option --name"),
+    ("name of the runtime folder", {"--name": "JRE"}, 2, "Invalid value for option --name: JRE"),
     ("no runtime", {"--jdk": None}, 2, "pass --jdk DIR"),
     ("both runtimes", {"--runtime": "input"}, 2, "exclude each other"),
     ("not a JDK", {"--jdk": "input"}, 2, "no JDK at"),
