@@ -336,6 +336,49 @@ void updateImageSizes(std::string* file, const PeLayout& layout, uint32_t rawGro
   put32(file, layout.optionalHeader + 64, peChecksum(*file, layout.optionalHeader + 64));
 }
 
+/// The section the resource directory starts, which it must fill alone.
+bool findResourceSection(const std::string& file, const PeLayout& layout, unsigned* index,
+                         std::string* error) {
+  if (get32(file, layout.directory(4)) != 0) {
+    *error = "it is signed; sign the packaged executable instead";
+    return false;
+  }
+  uint32_t rva = get32(file, layout.directory(2));
+  *index = sectionOf(file, layout, rva);
+  size_t header = layout.section(*index);
+  if (rva == 0 || *index == layout.sectionCount || get32(file, header + 12) != rva) {
+    *error = "it has no resource section of its own";
+    return false;
+  }
+  if (get32(file, header + 20) > file.size() ||
+      get32(file, header + 16) > file.size() - get32(file, header + 20)) {
+    *error = "its resource section lies outside the file";
+    return false;
+  }
+  return true;
+}
+
+/// Puts `section` in place of section `index`, moving what follows it.
+void replaceSection(std::string* file, const PeLayout& layout, unsigned index,
+                    std::string section) {
+  size_t header = layout.section(index);
+  uint32_t rva = get32(*file, header + 12), offset = get32(*file, header + 20);
+  uint32_t oldVirtual = get32(*file, header + 8), oldRaw = get32(*file, header + 16);
+  uint32_t used = static_cast<uint32_t>(section.size());
+  uint32_t newRaw = alignUp(used, layout.fileAlignment);
+  Shift shift{rva + 1, offset + 1,
+              alignUp(used, layout.sectionAlignment) - alignUp(oldVirtual, layout.sectionAlignment),
+              newRaw - oldRaw};
+  section.resize(newRaw, '\0');
+  file->replace(offset, oldRaw, section);
+  put32(file, header + 8, used);
+  put32(file, header + 16, newRaw);
+  moveLaterSections(file, layout, shift);
+  put32(file, layout.directory(2) + 4, used);
+  moveDebugData(file, layout, shift);
+  updateImageSizes(file, layout, newRaw - oldRaw);
+}
+
 }  // namespace
 
 bool readResources(const std::string& file, std::vector<ResourceEntry>* entries,
@@ -359,44 +402,15 @@ bool readResources(const std::string& file, std::vector<ResourceEntry>* entries,
 bool writeResources(std::string* file, const std::vector<ResourceEntry>& entries,
                     std::string* error) {
   PeLayout layout;
-  if (!readLayout(*file, &layout, error)) return false;
-  if (get32(*file, layout.directory(4)) != 0) {
-    *error = "it is signed; sign the packaged executable instead";
+  unsigned resources = 0;
+  if (!readLayout(*file, &layout, error) ||
+      !findResourceSection(*file, layout, &resources, error) ||
+      !checkMovable(*file, layout, resources, error))
     return false;
-  }
-  uint32_t rva = get32(*file, layout.directory(2));
-  unsigned resources = sectionOf(*file, layout, rva);
-  if (rva == 0 || resources == layout.sectionCount ||
-      get32(*file, layout.section(resources) + 12) != rva) {
-    *error = "it has no resource section of its own";
-    return false;
-  }
-  if (!checkMovable(*file, layout, resources, error)) return false;
+  uint32_t rva = get32(*file, layout.section(resources) + 12);
   TypeMap tree;
   for (const ResourceEntry& entry : entries)
     tree[entry.type][entry.name][entry.language] = &entry;
-  std::string section = SectionWriter(tree, rva).write();
-
-  size_t header = layout.section(resources);
-  uint32_t oldVirtual = get32(*file, header + 8), oldRaw = get32(*file, header + 16);
-  uint32_t offset = get32(*file, header + 20);
-  uint32_t used = static_cast<uint32_t>(section.size());
-  uint32_t newRaw = alignUp(used, layout.fileAlignment);
-  if (offset > file->size() || oldRaw > file->size() - offset) {
-    *error = "its resource section lies outside the file";
-    return false;
-  }
-  Shift shift{rva + 1, offset + 1,
-              alignUp(used, layout.sectionAlignment) -
-                  alignUp(oldVirtual, layout.sectionAlignment),
-              newRaw - oldRaw};
-  section.resize(newRaw, '\0');
-  file->replace(offset, oldRaw, section);
-  put32(file, header + 8, used);
-  put32(file, header + 16, newRaw);
-  moveLaterSections(file, layout, shift);
-  put32(file, layout.directory(2) + 4, used);
-  moveDebugData(file, layout, shift);
-  updateImageSizes(file, layout, newRaw - oldRaw);
+  replaceSection(file, layout, resources, SectionWriter(tree, rva).write());
   return true;
 }

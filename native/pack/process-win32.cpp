@@ -40,6 +40,29 @@ void readAll(HANDLE pipe, std::string* output) {
     output->append(buffer, count);
 }
 
+/// Starts the program with `output` as its standard output and error.
+bool startProgram(const std::vector<std::string>& arguments, HANDLE output,
+                  PROCESS_INFORMATION* process) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = output;
+  startup.hStdError = output;
+  std::wstring line = commandLine(arguments);
+  return CreateProcessW(wideFromUtf8(arguments[0]).c_str(), &line[0], nullptr, nullptr, TRUE,
+                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, process);
+}
+
+int waitFor(const PROCESS_INFORMATION& process) {
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD status = 0;
+  GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  return static_cast<int>(status);
+}
+
 }  // namespace
 
 ProgramRun runProgram(const std::vector<std::string>& arguments) {
@@ -51,31 +74,13 @@ ProgramRun runProgram(const std::vector<std::string>& arguments) {
     return run;
   }
   SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = writeEnd;
   PROCESS_INFORMATION process = {};
-  std::wstring line = commandLine(arguments);
-  BOOL started = CreateProcessW(wideFromUtf8(arguments[0]).c_str(), &line[0], nullptr,
-                                nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                                &startup, &process);
+  run.started = startProgram(arguments, writeEnd, &process);
   DWORD failure = GetLastError();
   CloseHandle(writeEnd);
-  if (started) readAll(readEnd, &run.output);
+  if (run.started) readAll(readEnd, &run.output);
   CloseHandle(readEnd);
-  if (!started) {
-    run.error = "error " + std::to_string(failure);
-    return run;
-  }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD status = 0;
-  GetExitCodeProcess(process.hProcess, &status);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
-  run.started = true;
-  run.status = static_cast<int>(status);
+  if (!run.started) run.error = "error " + std::to_string(failure);
+  else run.status = waitFor(process);
   return run;
 }
