@@ -37,6 +37,18 @@ std::string oneLine(const std::string& text) {
   return line;
 }
 
+/// A path inside the double quotes of an Exec key: '$' and '`' escaped for
+/// the command line and once more for the file, '%' doubled.
+std::string execArgument(const std::string& path) {
+  std::string quoted = "\"";
+  for (char c : path) {
+    if (c == '$' || c == '`') quoted += "\\\\";
+    quoted += c;
+    if (c == '%') quoted += '%';
+  }
+  return quoted + "\"";
+}
+
 }  // namespace
 
 std::string configurationText(const PackOptions& options, const std::vector<std::string>& jars,
@@ -53,7 +65,7 @@ std::string desktopEntry(const PackOptions& options, const std::string& installF
   std::string entry = "[Desktop Entry]\nType=Application\n";
   entry += "Name=" + oneLine(options.name) + "\n";
   entry += "Comment=" + oneLine(options.description.empty() ? options.name : options.description) + "\n";
-  entry += "Exec=\"" + installFolder + "/" + options.name + "\" %F\n";
+  entry += "Exec=" + execArgument(installFolder + "/" + options.name) + " %F\n";
   entry += "Icon=" + installFolder + "/" + options.name + ".png\n";
   entry += "Path=" + installFolder + "\nTerminal=false\nCategories=Utility;\n";
   return entry;
