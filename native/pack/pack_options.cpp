@@ -227,7 +227,8 @@ PackCommandLine parsePackCommandLine(const std::vector<std::string>& arguments) 
     result.error = error_message(context.get());
   } else if (raw.help) {
     result.showHelp = true;
-    std::unique_ptr<char, void (*)(void*)> help(build_help(context.get(), nullptr), std::free);
+    const tabopt_help_layout layout = {2, 32, 0};
+    std::unique_ptr<char, void (*)(void*)> help(build_help(context.get(), &layout), std::free);
     result.help = help ? help.get() : "";
   } else if (*rest) {
     result.error = std::string("Unexpected argument: ") + *rest;
