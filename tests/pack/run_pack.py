@@ -165,9 +165,11 @@ def test_windows(options):
         sys.exit(SKIPPED)
     work = os.path.abspath(options.work)
     inputs, png = make_jar(options.javac_jdk, work), icon_png(work)
+    # A picture scaled to the icon sizes with the stand-in, an .ico kept as it is otherwise.
+    icon = png if options.standin else os.path.join(ROOT, "native", "resources", "vantrel.ico")
     output = os.path.join(work, "out")
     shutil.rmtree(output, ignore_errors=True)
-    app = pack(options, inputs, output, "--runtime", options.runtime, "--icon", png,
+    app = pack(options, inputs, output, "--runtime", options.runtime, "--icon", icon,
                "--app-version", "2.1.3.4", "--vendor", "Acme \u00dcber", "--description",
                "Says hello", "--copyright", "(c) 2026 Acme", "--startup-cache",
                "--splash", png)
@@ -180,11 +182,15 @@ def test_windows(options):
                 "ProductName": "Hello App", "ProductVersion": "2.1.3.4"}
     check(strings == expected, "version strings: %r" % strings)
     # icotool reads PNG images only from a file, not from a pipe.
-    icon = os.path.join(work, "extracted.ico")
+    extracted = os.path.join(work, "extracted.ico")
     status, icons, err = run(["sh", "-c", 'wrestool -x -t14 "$1" >"$2" && icotool -l "$2"',
-                              "-", exe, icon])
+                              "-", exe, extracted])
     sizes = [line.split("--width=")[1].split()[0] for line in icons.splitlines()]
     check(sizes == ["16", "24", "32", "48", "64", "72", "96", "128", "256"], "icon: " + icons)
+    if icon.endswith(".ico"):
+        # wrestool pads what it writes with zeros, the launcher's own icon too.
+        original = open(icon, "rb").read()
+        check(open(extracted, "rb").read()[:len(original)] == original, "the .ico was changed")
     manifest = wrestool(exe, "-t24")
     check('name="Hello_App"' in manifest and "<description>Says hello<" in manifest,
           "manifest: " + manifest)
