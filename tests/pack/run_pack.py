@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """End-to-end tests of vantrel-pack: the sample app (examples/hello) packaged
-and run, and every wrong input.
+and run, the rewriting of another program's resources, and every wrong input.
 
     run_pack.py linux   --pack vantrel-pack --jdk JDK --work DIR
     run_pack.py windows --pack vantrel-pack.exe --runtime DIR --wine wine-run.sh
                         --javac-jdk JDK --work DIR
+    run_pack.py resources --pack vantrel-pack --exe SAMPLE.exe --jdk JDK --work DIR
     run_pack.py errors  --pack vantrel-pack --jdk JDK --work DIR
 
 `linux` makes the runtime with the JDK's jlink, runs the app, checks the CDS
@@ -12,8 +13,10 @@ archive and the zip archive and prints the runtime's size. `windows` packages
 for Windows with an existing runtime (the stand-in runtime library or a real
 Windows runtime; a missing folder skips the test), reads the icon, version
 and manifest back from the executable with pefile and wrestool and runs it
-under wine. `errors` runs the table of wrong inputs: each must end with its
-message and status and leave nothing behind.
+under wine. `resources` gives a Windows target another program's executable
+(wine's notepad.exe) as the launcher and compares its resources before and
+after, then feeds damaged copies of it. `errors` runs the table of wrong
+inputs: each must end with its message and status and leave nothing behind.
 """
 import argparse
 import json
@@ -146,14 +149,14 @@ def wrestool(exe, *arguments):
     return out
 
 
-def standin_runtime(work, library):
+def standin_runtime(work, library, version="21.0.2"):
     """A runtime folder holding only the stand-in runtime library."""
     runtime = os.path.join(work, "standin-runtime")
     shutil.rmtree(runtime, ignore_errors=True)
     os.makedirs(os.path.join(runtime, "bin", "server"))
     shutil.copy(library, os.path.join(runtime, "bin", "server", "jvm.dll"))
     with open(os.path.join(runtime, "release"), "w") as release:
-        release.write('JAVA_VERSION="21.0.2"\n')
+        release.write('JAVA_VERSION="%s"\n' % version)
     return runtime
 
 
@@ -202,6 +205,66 @@ def test_windows(options):
     print(out + err)
     check(status == 0, "the packaged exe failed with status %d" % status)
     check("FindClass hello/Main" in out or "from Java" in out, "the app did not start")
+
+
+def resources_of(pe):
+    """{(type, name, language): bytes} of every resource of a pefile image."""
+    found = {}
+    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        for name in kind.directory.entries:
+            for language in name.directory.entries:
+                data = language.data.struct
+                key = (str(kind.name or kind.id), str(name.name or name.id), language.id)
+                found[key] = pe.get_data(data.OffsetToData, data.Size)
+    return found
+
+
+def test_resources(options):
+    """Another program's resources (many types, languages, debug sections
+    after them) go through the rewriting unchanged but for the replaced
+    ones; damaged copies of it are refused or packaged, never a crash."""
+    import pefile
+    import random
+    if not os.path.isfile(options.exe):
+        print("skipped: no sample Windows executable at " + options.exe)
+        sys.exit(SKIPPED)
+    work = os.path.abspath(options.work)
+    inputs, png = make_jar(options.jdk, work), icon_png(work)
+    runtime = standin_runtime(work, os.devnull, "17.0.2")
+    output = os.path.join(work, "out")
+    shutil.rmtree(output, ignore_errors=True)
+    app = pack(options, inputs, output, "--target", "windows", "--launcher", options.exe,
+               "--runtime", runtime, "--icon", png, "--app-version", "2.1.3.4",
+               "--vendor", "Acme \u00dcber", "--description", "Says hello",
+               "--copyright", "(c) 2026 Acme")
+    exe = os.path.join(app, "Hello App.exe")
+    check(version_strings(exe)["ProductName"] == "Hello App", "version strings")
+    before, after = resources_of(pefile.PE(options.exe)), resources_of(pefile.PE(exe))
+    replaced = {"3", "14", "16", "24"}
+    kept = {key: data for key, data in before.items() if key[0] not in replaced}
+    check({key: data for key, data in after.items() if key[0] not in replaced} == kept,
+          "resources other than icon, version and manifest changed")
+    check(len([key for key in after if key[0] == "3"]) == 9, "not nine icon images")
+    original = open(options.exe, "rb").read()
+    rng = random.Random(15)
+    failures = []
+    for trial in range(60):
+        damaged = bytearray(original)
+        if trial % 3 == 0:
+            damaged = damaged[:rng.randrange(len(damaged))]
+        for _ in range(rng.randrange(1, 40)):
+            if damaged:
+                damaged[rng.randrange(len(damaged))] = rng.randrange(256)
+        launcher = os.path.join(work, "damaged.exe")
+        open(launcher, "wb").write(damaged)
+        command = [options.pack, "--name", "D", "--main-class", "hello.Main", "--input", inputs,
+                   "--output", output, "--target", "windows", "--launcher", launcher,
+                   "--runtime", runtime, "--icon", png, "--force"]
+        status, out, err = run(command)
+        if status not in (0, 2) or (status == 2 and "cannot use the launcher" not in err):
+            failures.append("trial %d: status %d: %s" % (trial, status, err))
+    left = [name for name in os.listdir(output) if name.startswith(".")]
+    check(not failures and not left, "\n".join(failures) + " left: %r" % left)
 
 
 # Wrong inputs: (what, extra arguments or replacements, status, message part).
@@ -283,18 +346,20 @@ def interrupted_run(options, work, base):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("mode", choices=["linux", "windows", "errors"])
+    parser.add_argument("mode", choices=["linux", "windows", "resources", "errors"])
     parser.add_argument("--pack", required=True)
     parser.add_argument("--jdk")
     parser.add_argument("--javac-jdk")
     parser.add_argument("--runtime")
     parser.add_argument("--standin")
+    parser.add_argument("--exe")
     parser.add_argument("--wine")
     parser.add_argument("--work", required=True)
     options = parser.parse_args()
     os.makedirs(options.work, exist_ok=True)
     try:
-        {"linux": test_linux, "windows": test_windows, "errors": test_errors}[options.mode](options)
+        {"linux": test_linux, "windows": test_windows, "resources": test_resources,
+         "errors": test_errors}[options.mode](options)
     except Failure as failure:
         print("FAILED: %s" % failure)
         return 1
