@@ -1,0 +1,15 @@
+// The files of a packaged application folder other than the runtime.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "pack_options.h"
+
+/// config.json: mainClass, classPath (lib/ and the jar names, in the order
+/// given), vmArgs, and startupCache and splash when asked for.
+std::string configurationText(const PackOptions& options, const std::vector<std::string>& jars,
+                              const std::string& splashName);
+
+/// NAME.desktop for the folder installed as `installFolder`.
+std::string desktopEntry(const PackOptions& options, const std::string& installFolder);

@@ -1,0 +1,30 @@
+// The application's identity in a copy of Vantrel.exe: icon, version
+// resource and manifest.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "icon_image.h"
+
+struct ExeIdentity {
+  std::string name;         ///< ProductName, InternalName, OriginalFilename NAME.exe
+  std::string description;  ///< FileDescription
+  std::string vendor;       ///< CompanyName; left out when empty
+  std::string copyright;    ///< LegalCopyright; left out when empty
+  std::string version;      ///< as given, e.g. "1.2.3"
+  unsigned short versionParts[4] = {};
+  bool utf8CodePage = false;     ///< the manifest asks for UTF-8 as the ANSI code page
+  std::vector<IconImage> icon;   ///< empty: the launcher's own icon stays
+};
+
+/// Replaces the icon, version and manifest resources of the executable image
+/// `exe`. False with the reason in `error`.
+bool brandExecutable(std::string* exe, const ExeIdentity& identity, std::string* error);
+
+/// A version resource (VS_VERSIONINFO) for the identity.
+std::string versionResource(const ExeIdentity& identity);
+
+/// The manifest text with the identity's assembly name and description and
+/// the active code page element added, changed or removed as asked.
+std::string rewriteManifest(const std::string& manifest, const ExeIdentity& identity);

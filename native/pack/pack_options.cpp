@@ -1,0 +1,240 @@
+// The command line of vantrel-pack, read with the project's option parser.
+#include "pack_options.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <memory>
+
+#include "tabopt.h"
+#include "tabopt_handlers.h"
+
+namespace {
+
+/// Raw values as the parser stores them, turned into PackOptions afterwards.
+struct RawOptions {
+  const char* name = nullptr;
+  const char* mainClass = nullptr;
+  const char* input = nullptr;
+  const char* output = nullptr;
+  const char* target = nullptr;
+  const char* launcher = nullptr;
+  const char* jdk = nullptr;
+  const char* runtime = nullptr;
+  const char* jmods = nullptr;
+  const char* addModules = nullptr;
+  const char* icon = nullptr;
+  const char* appVersion = nullptr;
+  const char* vendor = nullptr;
+  const char* description = nullptr;
+  const char* copyright = nullptr;
+  const char* splash = nullptr;
+  std::vector<std::string> vmOptions;
+  bool startupCache = false;
+  bool zip = false;
+  bool force = false;
+  bool help = false;
+};
+
+tabopt_result appendValue(tabopt_context*, const tabopt_option*, const char* value,
+                          void* destination) {
+  if (!value) return value_required;
+  static_cast<std::vector<std::string>*>(destination)->push_back(value);
+  return no_error;
+}
+
+tabopt_option stringRow(const char* name, const char* text, const char* valueName,
+                        const char** destination) {
+  return {0, name, text, valueName, store_string, destination, 0, 0};
+}
+
+tabopt_option flagRow(const char* name, const char* text, bool* destination) {
+  return {0, name, text, nullptr, store_boolean, destination, 0, 0};
+}
+
+std::vector<tabopt_option> optionTable(RawOptions* raw) {
+  return {
+      stringRow("name", "The application's name: its folder, launcher and identity.",
+                "NAME", &raw->name),
+      stringRow("main-class", "The class whose main method starts the application.",
+                "CLASS", &raw->mainClass),
+      stringRow("input", "The folder holding the application's jars.", "DIR", &raw->input),
+      stringRow("output", "The folder in which NAME/ is made.", "DIR", &raw->output),
+      stringRow("target", "linux or windows (default: this machine's).", "PLATFORM",
+                &raw->target),
+      stringRow("launcher", "The launcher to copy (default: the one beside vantrel-pack).",
+                "FILE", &raw->launcher),
+      stringRow("jdk", "A JDK whose jlink makes the runtime.", "DIR", &raw->jdk),
+      stringRow("runtime", "An existing runtime image, copied as it is.", "DIR",
+                &raw->runtime),
+      stringRow("jmods", "The target platform's jmods, for a runtime of another platform.",
+                "DIR", &raw->jmods),
+      stringRow("add-modules", "The runtime's modules (default: those the jars use).",
+                "M1,M2", &raw->addModules),
+      stringRow("icon", "The application's icon.", "FILE.png|FILE.ico", &raw->icon),
+      stringRow("app-version", "The application's version (default 1.0.0).", "X.Y.Z[.W]",
+                &raw->appVersion),
+      stringRow("vendor", "The company or person shipping the application.", "TEXT",
+                &raw->vendor),
+      stringRow("description", "What the application is (default: NAME).", "TEXT",
+                &raw->description),
+      stringRow("copyright", "The copyright notice.", "TEXT", &raw->copyright),
+      {0, "vm-option", "An option for the Java VM (repeatable).", "OPTION", appendValue,
+       &raw->vmOptions, 0, 0},
+      flagRow("startup-cache", "Lets the launcher keep a startup cache.", &raw->startupCache),
+      stringRow("splash", "An image shown while the application starts.", "FILE",
+                &raw->splash),
+      flagRow("zip", "Also writes NAME-VERSION-TARGET.zip.", &raw->zip),
+      flagRow("force", "Replaces an existing NAME folder.", &raw->force),
+      {'h', "help", "Shows this help.", nullptr, store_boolean, &raw->help, stops_parsing, 0},
+      {0, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0},
+  };
+}
+
+std::string text(const char* value) { return value ? value : ""; }
+
+std::vector<std::string> splitModules(const std::string& list) {
+  std::vector<std::string> modules;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t comma = list.find(',', start);
+    if (comma == std::string::npos) comma = list.size();
+    if (comma > start) modules.push_back(list.substr(start, comma - start));
+    start = comma + 1;
+  }
+  return modules;
+}
+
+/// A file name that every file system takes: no separators, no characters
+/// Windows refuses, not "." or "..".
+bool isPlainFileName(const std::string& name) {
+  if (name.empty() || name == "." || name == ".." || name.back() == '.' ||
+      name.back() == ' ')
+    return false;
+  for (unsigned char c : name)
+    if (c < 32 || std::strchr("/\\:*?\"<>|", c)) return false;
+  return true;
+}
+
+/// Names taken by the folder's own files: the launcher cannot have them.
+bool isReservedName(const std::string& name) {
+  std::string lower;
+  for (char c : name) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  for (const char* taken : {"lib", "jre", "config.json"})
+    if (lower == taken) return true;
+  return false;
+}
+
+std::string checkRequired(const RawOptions& raw) {
+  const std::pair<const char*, const char*> required[] = {
+      {"--name", raw.name}, {"--main-class", raw.mainClass},
+      {"--input", raw.input}, {"--output", raw.output}};
+  for (const auto& [option, value] : required)
+    if (!value || !*value) return std::string("Missing option: ") + option;
+  if (!isPlainFileName(raw.name))
+    return std::string("Invalid value for option --name: ") + raw.name +
+           " (a file name without / \\ : * ? \" < > |)";
+  if (isReservedName(raw.name))
+    return std::string("Invalid value for option --name: ") + raw.name +
+           " (the name of a file the app folder holds already)";
+  if (raw.jdk && raw.runtime) return "Options --jdk and --runtime exclude each other";
+  if (!raw.jdk && !raw.runtime)
+    return "No Java runtime: pass --jdk DIR (a JDK whose jlink makes one) or "
+           "--runtime DIR (an existing runtime image to copy)";
+  return "";
+}
+
+std::string fillOptions(const RawOptions& raw, PackOptions* options) {
+  options->name = raw.name;
+  options->mainClass = raw.mainClass;
+  options->input = raw.input;
+  options->output = raw.output;
+  options->target = hostTarget();
+  std::string target = text(raw.target);
+  if (target == "windows") options->target = PackTarget::Windows;
+  else if (target == "linux") options->target = PackTarget::Linux;
+  else if (!target.empty())
+    return "Invalid value for option --target: " + target + " (linux or windows)";
+  unsigned short parts[4];
+  if (raw.appVersion && !parseAppVersion(raw.appVersion, parts))
+    return std::string("Invalid value for option --app-version: ") + raw.appVersion +
+           " (one to four numbers from 0 to 65535, as 1.2.3)";
+  if (raw.appVersion) options->appVersion = raw.appVersion;
+  options->launcher = text(raw.launcher);
+  options->jdk = text(raw.jdk);
+  options->runtime = text(raw.runtime);
+  options->jmods = text(raw.jmods);
+  options->addModules = splitModules(text(raw.addModules));
+  options->icon = text(raw.icon);
+  options->vendor = text(raw.vendor);
+  options->description = text(raw.description);
+  options->copyright = text(raw.copyright);
+  options->vmOptions = raw.vmOptions;
+  options->startupCache = raw.startupCache;
+  options->splash = text(raw.splash);
+  options->zip = raw.zip;
+  options->force = raw.force;
+  return "";
+}
+
+}  // namespace
+
+PackTarget hostTarget() {
+#ifdef _WIN32
+  return PackTarget::Windows;
+#else
+  return PackTarget::Linux;
+#endif
+}
+
+const char* targetName(PackTarget target) {
+  return target == PackTarget::Windows ? "windows" : "linux";
+}
+
+bool parseAppVersion(const std::string& text, unsigned short parts[4]) {
+  size_t count = 0, start = 0;
+  for (int i = 0; i < 4; ++i) parts[i] = 0;
+  while (true) {
+    size_t dot = text.find('.', start);
+    std::string part = text.substr(start, dot == std::string::npos ? dot : dot - start);
+    if (count == 4 || part.empty() || part.size() > 5 ||
+        part.find_first_not_of("0123456789") != std::string::npos)
+      return false;
+    unsigned long value = std::strtoul(part.c_str(), nullptr, 10);
+    if (value > 65535) return false;
+    parts[count++] = static_cast<unsigned short>(value);
+    if (dot == std::string::npos) return true;
+    start = dot + 1;
+  }
+}
+
+PackCommandLine parsePackCommandLine(const std::vector<std::string>& arguments) {
+  PackCommandLine result;
+  RawOptions raw;
+  std::vector<tabopt_option> table = optionTable(&raw);
+  std::unique_ptr<tabopt_context, void (*)(tabopt_context*)> context(
+      create_context(table.data()), destroy_context);
+  if (!context) {
+    result.error = "Insufficient memory";
+    return result;
+  }
+  std::vector<char*> vector;
+  for (const std::string& argument : arguments)
+    vector.push_back(const_cast<char*>(argument.c_str()));
+  vector.push_back(nullptr);
+  char** rest = parse_arguments(context.get(), -1, vector.data());
+  if (last_error(context.get()) != no_error) {
+    result.error = error_message(context.get());
+  } else if (raw.help) {
+    result.showHelp = true;
+    const tabopt_help_layout layout = {2, 32, 0};
+    std::unique_ptr<char, void (*)(void*)> help(build_help(context.get(), &layout), std::free);
+    result.help = help ? help.get() : "";
+  } else if (*rest) {
+    result.error = std::string("Unexpected argument: ") + *rest;
+  } else {
+    result.error = checkRequired(raw);
+    if (result.error.empty()) result.error = fillOptions(raw, &result.options);
+  }
+  return result;
+}

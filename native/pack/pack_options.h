@@ -1,0 +1,53 @@
+// The command line of vantrel-pack: what to package, and how.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class PackTarget { Linux, Windows };
+
+struct PackOptions {
+  std::string name;
+  std::string mainClass;
+  std::string input;
+  std::string output;
+  PackTarget target = PackTarget::Linux;
+  std::string launcher;  ///< empty: the launcher installed beside vantrel-pack
+  std::string jdk;
+  std::string runtime;
+  std::string jmods;
+  std::vector<std::string> addModules;
+  std::string icon;
+  std::string appVersion = "1.0.0";
+  std::string vendor;
+  std::string description;
+  std::string copyright;
+  std::vector<std::string> vmOptions;
+  bool startupCache = false;
+  std::string splash;
+  bool zip = false;
+  bool force = false;
+};
+
+/// The outcome of reading the command line: the options, or help to show,
+/// or a message for a command line that cannot be used.
+struct PackCommandLine {
+  PackOptions options;
+  bool showHelp = false;
+  std::string error;
+  std::string help;
+};
+
+/// The platform this build of vantrel-pack runs on.
+PackTarget hostTarget();
+
+/// "linux" or "windows".
+const char* targetName(PackTarget target);
+
+/// Reads `arguments` (without the program name, UTF-8) into options and
+/// checks what can be checked without touching files.
+PackCommandLine parsePackCommandLine(const std::vector<std::string>& arguments);
+
+/// The four 16-bit parts of a version "X[.Y[.Z[.W]]]"; false when it is not
+/// one to four numbers of 0 to 65535 separated by dots.
+bool parseAppVersion(const std::string& text, unsigned short parts[4]);

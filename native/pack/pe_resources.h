@@ -1,0 +1,39 @@
+// The resources of a 64-bit Windows executable (PE32+): read them all, and
+// write a new resource section in place of the old one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+/// A resource type or name: a number, or a UTF-16 text when `text` is set.
+struct ResourceKey {
+  uint16_t id = 0;
+  std::u16string text;
+  bool named = false;
+};
+
+struct ResourceEntry {
+  ResourceKey type;
+  ResourceKey name;
+  uint16_t language = 0;
+  uint32_t codePage = 0;
+  std::string data;
+};
+
+/// Resource types the packer replaces.
+enum : uint16_t { resourceIcon = 3, resourceIconGroup = 14, resourceVersion = 16,
+                  resourceManifest = 24 };
+
+/// Reads every resource of the executable image `file`. False with the
+/// reason in `error` when the file is not a PE32+ image or its resource
+/// directory is damaged.
+bool readResources(const std::string& file, std::vector<ResourceEntry>* entries,
+                   std::string* error);
+
+/// Replaces the resource section of `file` with one holding `entries`. The
+/// sections after it may only be discardable ones (base relocations, debug
+/// information): they move with the new size. Section sizes, SizeOfImage,
+/// the data directories and the checksum are brought up to date.
+bool writeResources(std::string* file, const std::vector<ResourceEntry>& entries,
+                    std::string* error);

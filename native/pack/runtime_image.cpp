@@ -1,0 +1,135 @@
+// Copying or linking the runtime of a packaged application.
+#include "runtime_image.h"
+
+#include <cstdlib>
+
+#include "file_util.h"
+#include "process.h"
+
+namespace {
+
+#ifdef _WIN32
+const char toolSuffix[] = ".exe";
+#else
+const char toolSuffix[] = "";
+#endif
+
+std::string toolOf(const std::string& jdk, const std::string& tool) {
+  return textOf(pathOf(jdk) / "bin" / (tool + toolSuffix));
+}
+
+std::string joined(const std::vector<std::string>& items) {
+  std::string list;
+  for (const std::string& item : items) list += (list.empty() ? "" : ",") + item;
+  return list;
+}
+
+std::string lastLine(const std::string& text) {
+  size_t end = text.find_last_not_of("\r\n");
+  if (end == std::string::npos) return "";
+  size_t start = text.find_last_of('\n', end);
+  return text.substr(start == std::string::npos ? 0 : start + 1, end + 1 -
+                     (start == std::string::npos ? 0 : start + 1));
+}
+
+bool runTool(const std::vector<std::string>& command, std::string* output, std::string* error) {
+  ProgramRun run = runProgram(command);
+  std::string name = textOf(pathOf(command[0]).stem());
+  if (!run.started) {
+    *error = "cannot run " + command[0] + ": " + run.error;
+    return false;
+  }
+  if (run.status != 0) {
+    *error = name + " failed (exit status " + std::to_string(run.status) + "):\n" + run.output;
+    while (!error->empty() && error->back() == '\n') error->pop_back();
+    return false;
+  }
+  *output = run.output;
+  return true;
+}
+
+/// The modules the jars need, as jdeps lists them.
+bool findModules(const std::string& jdk, const std::vector<std::string>& jars,
+                 std::ostream& progress, std::string* modules, std::string* error) {
+  progress << "Finding the modules the jars use (jdeps) ..." << std::endl;
+  std::vector<std::string> command = {toolOf(jdk, "jdeps"), "--print-module-deps",
+                                      "--ignore-missing-deps", "--multi-release", "base"};
+  command.insert(command.end(), jars.begin(), jars.end());
+  std::string output;
+  if (!runTool(command, &output, error)) return false;
+  *modules = lastLine(output);
+  if (modules->empty() || modules->find(' ') != std::string::npos) *modules = "java.base";
+  return true;
+}
+
+bool linkRuntime(const PackOptions& options, const std::string& modules,
+                 const std::string& destination, std::ostream& progress, std::string* error) {
+  bool native = options.target == hostTarget();
+  progress << "Linking a runtime with jlink (" << modules << ") ..." << std::endl;
+  std::vector<std::string> command = {toolOf(options.jdk, "jlink"), "--add-modules", modules,
+                                      "--strip-debug", "--no-header-files", "--no-man-pages"};
+  // jlink makes class data archives from JDK 17 on.
+  if (native && runtimeFeatureVersion(options.jdk) >= 17) command.push_back("--generate-cds-archive");
+  if (!options.jmods.empty()) command.insert(command.end(), {"--module-path", options.jmods});
+  command.insert(command.end(), {"--output", destination});
+  std::string output;
+  return runTool(command, &output, error);
+}
+
+bool checkRuntime(const PackOptions& options, const std::string& runtime, std::string* error) {
+  std::error_code code;
+  if (std::filesystem::is_regular_file(pathOf(runtime) / runtimeLibrary(options.target), code))
+    return true;
+  *error = "the runtime " + runtime + " has no " + runtimeLibrary(options.target) +
+           ": it is not a " + targetName(options.target) + " runtime";
+  return false;
+}
+
+bool checkJdk(const PackOptions& options, std::string* error) {
+  std::error_code code;
+  if (!std::filesystem::is_regular_file(pathOf(toolOf(options.jdk, "jlink")), code)) {
+    *error = "no JDK at " + options.jdk + ": " + toolOf(options.jdk, "jlink") + " is missing";
+    return false;
+  }
+  if (options.target != hostTarget() && options.jmods.empty()) {
+    *error = std::string("a ") + targetName(options.target) + " runtime needs --jmods DIR: "
+             "the jmods folder of a " + targetName(options.target) +
+             " JDK of the same version as " + options.jdk;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+const char* runtimeLibrary(PackTarget target) {
+  return target == PackTarget::Windows ? "bin/server/jvm.dll" : "lib/server/libjvm.so";
+}
+
+bool makeRuntime(const PackOptions& options, const std::vector<std::string>& jars,
+                 const std::string& destination, std::ostream& progress, std::string* error) {
+  if (!options.runtime.empty()) {
+    progress << "Copying the runtime " << options.runtime << " ..." << std::endl;
+    return copyFolder(options.runtime, destination, error);
+  }
+  std::string modules = joined(options.addModules);
+  if (modules.empty() && !findModules(options.jdk, jars, progress, &modules, error)) return false;
+  return linkRuntime(options, modules, destination, progress, error) &&
+         checkRuntime(options, destination, error);
+}
+
+bool checkRuntimeInputs(const PackOptions& options, std::string* error) {
+  return options.runtime.empty() ? checkJdk(options, error)
+                                 : checkRuntime(options, options.runtime, error);
+}
+
+int runtimeFeatureVersion(const std::string& runtime) {
+  std::string release, error;
+  if (!readWholeFile(textOf(pathOf(runtime) / "release"), &release, &error)) return 0;
+  size_t at = release.find("JAVA_VERSION=\"");
+  if (at == std::string::npos) return 0;
+  const char* version = release.c_str() + at + 14;
+  int feature = std::atoi(version);
+  if (feature == 1 && version[1] == '.') feature = std::atoi(version + 2);
+  return feature;
+}

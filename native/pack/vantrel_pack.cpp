@@ -1,0 +1,44 @@
+// Entry of vantrel-pack: reads the command line, runs the packer and ends
+// with its status.
+#include <iostream>
+
+#include "arguments.h"
+#include "file_util.h"
+#include "interruption.h"
+#include "pack.h"
+#include "platform.h"
+
+namespace {
+
+void showUsage(std::ostream& out, const std::string& help) {
+  out << "Usage: vantrel-pack --name NAME --main-class CLASS --input DIR --output DIR\n"
+         "                    [--jdk DIR | --runtime DIR] [options]\n"
+         "Makes OUTPUT/NAME: the launcher, config.json, lib/ with the jars of --input\n"
+         "and jre/ with a Java runtime.\n\nOptions:\n"
+      << help;
+}
+
+/// The folder of vantrel-pack itself, where the build puts the launchers.
+std::string toolFolder() {
+  return textOf(pathOf(executablePath()).parent_path());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  PackCommandLine commandLine = parsePackCommandLine(commandLineArguments(argc, argv));
+  if (commandLine.showHelp) {
+    showUsage(std::cout, commandLine.help);
+    return packOk;
+  }
+  if (!commandLine.error.empty()) {
+    std::cerr << "Error: " << commandLine.error << "\n(vantrel-pack --help lists the options)"
+              << std::endl;
+    return packBadInput;
+  }
+  watchForInterruption();
+  PackOutcome outcome =
+      runPack(commandLine.options, toolFolder(), std::cout, interruptionRequested);
+  if (!outcome.message.empty()) std::cerr << outcome.message << std::endl;
+  return outcome.status;
+}

@@ -1,0 +1,71 @@
+// Zip archives written with libzip.
+#include "zip_archive.h"
+
+#include <zip.h>
+
+#include <filesystem>
+
+#include "file_util.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string zipError(zip_t* archive) { return zip_strerror(archive); }
+
+/// Adds one file or folder of the tree; unix permissions go along.
+bool addEntry(zip_t* archive, const fs::directory_entry& entry, const std::string& name,
+              std::string* error) {
+  std::error_code code;
+  if (entry.is_directory(code)) {
+    if (zip_dir_add(archive, name.c_str(), ZIP_FL_ENC_UTF_8) < 0) {
+      *error = zipError(archive);
+      return false;
+    }
+    return true;
+  }
+  zip_source_t* source = zip_source_file(archive, entry.path().c_str(), 0, -1);
+  zip_int64_t index = source ? zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
+  if (index < 0) {
+    if (source) zip_source_free(source);
+    *error = zipError(archive);
+    return false;
+  }
+  auto mode = static_cast<zip_uint32_t>(fs::status(entry.path(), code).permissions() & fs::perms::mask);
+  zip_file_set_external_attributes(archive, static_cast<zip_uint64_t>(index), 0, ZIP_OPSYS_UNIX,
+                                   (0100000u | mode) << 16);
+  return true;
+}
+
+}  // namespace
+
+bool zipSupported() { return true; }
+
+bool writeZip(const std::string& folder, const std::string& topName,
+              const std::string& zipPath, std::string* error) {
+  int failure = 0;
+  zip_t* archive = zip_open(zipPath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &failure);
+  if (!archive) {
+    *error = "cannot create " + zipPath;
+    return false;
+  }
+  std::error_code code;
+  bool ok = zip_dir_add(archive, (topName + "/").c_str(), ZIP_FL_ENC_UTF_8) >= 0;
+  for (fs::recursive_directory_iterator it(pathOf(folder), code), end; ok && !code && it != end;
+       it.increment(code)) {
+    std::string name = topName + "/" + textOf(it->path().lexically_relative(pathOf(folder)));
+    ok = addEntry(archive, *it, it->is_directory(code) ? name + "/" : name, error);
+  }
+  if (ok && code) *error = code.message();
+  ok = ok && !code;
+  if (!ok) {
+    zip_discard(archive);
+    return false;
+  }
+  if (zip_close(archive) != 0) {
+    *error = zipError(archive);
+    zip_discard(archive);
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,371 @@
+#!/usr/bin/env python3
+"""End-to-end tests of vantrel-pack: the sample app (examples/hello) packaged
+and run, the rewriting of another program's resources, and every wrong input.
+
+    run_pack.py linux   --pack vantrel-pack --jdk JDK --work DIR
+    run_pack.py windows --pack vantrel-pack.exe --runtime DIR --wine wine-run.sh
+                        --javac-jdk JDK --work DIR
+    run_pack.py resources --pack vantrel-pack --exe SAMPLE.exe --jdk JDK --work DIR
+    run_pack.py errors  --pack vantrel-pack --jdk JDK --work DIR
+
+`linux` makes the runtime with the JDK's jlink, runs the app, checks the CDS
+archive and the zip archive and prints the runtime's size. `windows` packages
+for Windows with an existing runtime (the stand-in runtime library or a real
+Windows runtime; a missing folder skips the test), reads the icon, version
+and manifest back from the executable with pefile and wrestool and runs it
+under wine. `resources` gives a Windows target another program's executable
+(wine's notepad.exe) as the launcher and compares its resources before and
+after, then feeds damaged copies of it. `errors` runs the table of wrong
+inputs: each must end with its message and status and leave nothing behind.
+"""
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import zipfile
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+SKIPPED = 77
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def run(command, cwd=None, env=None):
+    result = subprocess.run(command, cwd=cwd, env=env, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, timeout=600)
+    out = result.stdout.decode("utf-8", "replace").replace("\r\n", "\n")
+    err = result.stderr.decode("utf-8", "replace").replace("\r\n", "\n")
+    return result.returncode, out, err
+
+
+def make_jar(jdk, work):
+    """examples/hello as input/hello.jar, plus a jar without the main class."""
+    classes, inputs = os.path.join(work, "classes"), os.path.join(work, "input")
+    for folder in (classes, inputs):
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+    source = os.path.join(ROOT, "examples", "hello", "src", "hello", "Main.java")
+    javac, jar = os.path.join(jdk, "bin", "javac"), os.path.join(jdk, "bin", "jar")
+    for command in ([javac, "--release", "8", "-d", classes, source],
+                    [jar, "cf", os.path.join(inputs, "hello.jar"), "-C", classes, "."],
+                    [jar, "cf", os.path.join(inputs, "a-util.jar"), "-C", classes, "hello"]):
+        status, out, err = run(command)
+        check(status == 0, "%s failed: %s%s" % (command[0], out, err))
+    os.remove(os.path.join(classes, "hello", "Main.class"))
+    return inputs
+
+
+def icon_png(work):
+    """A 256-pixel PNG taken from the launcher's own icon."""
+    png = os.path.join(work, "icon.png")
+    status, out, err = run(["icotool", "-x", "-w", "256", "-o", png,
+                            os.path.join(ROOT, "native", "resources", "vantrel.ico")])
+    check(status == 0, "icotool failed: " + err)
+    return png
+
+
+def pack(options, inputs, output, *extra):
+    command = [options.pack, "--name", "Hello App", "--main-class", "hello.Main",
+               "--input", inputs, "--output", output] + list(extra)
+    if options.wine:
+        command = [options.wine] + command
+    status, out, err = run(command)
+    print("$ " + " ".join(command) + "\n" + out + err)
+    check(status == 0, "vantrel-pack failed with status %d" % status)
+    return os.path.join(output, "Hello App")
+
+
+def check_config(app, vm_options):
+    with open(os.path.join(app, "config.json"), encoding="utf-8") as file:
+        config = json.load(file)
+    expected = {"mainClass": "hello.Main",
+                "classPath": ["lib/a-util.jar", "lib/hello.jar"],
+                "vmArgs": vm_options, "startupCache": True, "splash": "icon.png"}
+    check(config == expected, "config.json: %r" % config)
+
+
+def test_linux(options):
+    work = os.path.abspath(options.work)
+    inputs, png = make_jar(options.jdk, work), icon_png(work)
+    output = os.path.join(work, "out")
+    shutil.rmtree(output, ignore_errors=True)
+    app = pack(options, inputs, output, "--jdk", options.jdk, "--icon", png, "--zip",
+               "--app-version", "1.2.3", "--vm-option", "-Dhello.greeting=Hey",
+               "--vm-option", "-Xmx48m", "--startup-cache", "--splash", png)
+    check_config(app, ["-Dhello.greeting=Hey", "-Xmx48m"])
+    status, out, err = run([os.path.join(app, "Hello App"), "x", "\u00e9"])
+    print(out + err)
+    check(status == 0 and out.startswith("Hey from Java ") and "max heap 48 MiB" in out
+          and '"\u00e9" = U+00E9' in out, "the packaged app did not run as it should")
+    check(os.path.isfile(os.path.join(app, "jre", "lib", "server", "classes.jsa")),
+          "the runtime has no CDS archive")
+    check(open(os.path.join(app, "Hello App.png"), "rb").read(8) == b"\x89PNG\r\n\x1a\n",
+          "no PNG icon")
+    check("Exec=\"/opt/Hello App/Hello App\"" in open(os.path.join(app, "Hello App.desktop")).read(),
+          "desktop entry")
+    with zipfile.ZipFile(os.path.join(output, "Hello App-1.2.3-linux.zip")) as archive:
+        launcher = archive.getinfo("Hello App/Hello App")
+        check(launcher.external_attr >> 16 & 0o111, "the zipped launcher lost its executable bit")
+        check("Hello App/jre/lib/server/libjvm.so" in archive.namelist(), "zip lacks the runtime")
+    check(sorted(os.listdir(output)) == ["Hello App", "Hello App-1.2.3-linux.zip"],
+          "left behind: %r" % os.listdir(output))
+    size = sum(os.path.getsize(os.path.join(top, name))
+               for top, _, names in os.walk(os.path.join(app, "jre")) for name in names)
+    print("runtime size: %.1f MiB (with its CDS archive)" % (size / 1048576.0))
+
+
+def version_strings(exe):
+    import pefile
+    pe = pefile.PE(exe)
+    check(pe.OPTIONAL_HEADER.CheckSum == pe.generate_checksum(), "wrong checksum")
+    last = max(pe.sections, key=lambda s: s.VirtualAddress)
+    alignment = pe.OPTIONAL_HEADER.SectionAlignment
+    end = last.VirtualAddress + last.Misc_VirtualSize
+    check(pe.OPTIONAL_HEADER.SizeOfImage == (end + alignment - 1) // alignment * alignment,
+          "wrong SizeOfImage")
+    check(not pe.get_warnings(), "pefile warnings: %r" % pe.get_warnings())
+    fixed = pe.VS_FIXEDFILEINFO[0]
+    check((fixed.FileVersionMS, fixed.FileVersionLS, fixed.ProductVersionMS)
+          == (0x20001, 0x30004, 0x20001), "fixed version")
+    strings = {}
+    for info in pe.FileInfo[0]:
+        for table in getattr(info, "StringTable", []):
+            strings.update({k.decode(): v.decode("utf-8") for k, v in table.entries.items()})
+    return strings
+
+
+def wrestool(exe, *arguments):
+    status, out, err = run(["wrestool", "-x", "--raw"] + list(arguments) + [exe])
+    check(status == 0, "wrestool failed: " + err)
+    return out
+
+
+def standin_runtime(work, library, version="21.0.2"):
+    """A runtime folder holding only the stand-in runtime library."""
+    runtime = os.path.join(work, "standin-runtime")
+    shutil.rmtree(runtime, ignore_errors=True)
+    os.makedirs(os.path.join(runtime, "bin", "server"))
+    shutil.copy(library, os.path.join(runtime, "bin", "server", "jvm.dll"))
+    with open(os.path.join(runtime, "release"), "w") as release:
+        release.write('JAVA_VERSION="%s"\n' % version)
+    return runtime
+
+
+def test_windows(options):
+    if options.standin:
+        options.runtime = standin_runtime(os.path.abspath(options.work), options.standin)
+    if not os.path.isfile(os.path.join(options.runtime, "bin", "server", "jvm.dll")):
+        print("skipped: no Windows runtime at " + options.runtime)
+        sys.exit(SKIPPED)
+    work = os.path.abspath(options.work)
+    inputs, png = make_jar(options.javac_jdk, work), icon_png(work)
+    # A picture scaled to the icon sizes with the stand-in, an .ico kept as it is otherwise.
+    icon = png if options.standin else os.path.join(ROOT, "native", "resources", "vantrel.ico")
+    output = os.path.join(work, "out")
+    shutil.rmtree(output, ignore_errors=True)
+    app = pack(options, inputs, output, "--runtime", options.runtime, "--icon", icon,
+               "--app-version", "2.1.3.4", "--vendor", "Acme \u00dcber", "--description",
+               "Says hello", "--copyright", "(c) 2026 Acme", "--startup-cache",
+               "--splash", png)
+    exe = os.path.join(app, "Hello App.exe")
+    check_config(app, [])
+    strings = version_strings(exe)
+    expected = {"CompanyName": "Acme \u00dcber", "FileDescription": "Says hello",
+                "FileVersion": "2.1.3.4", "InternalName": "Hello App",
+                "LegalCopyright": "(c) 2026 Acme", "OriginalFilename": "Hello App.exe",
+                "ProductName": "Hello App", "ProductVersion": "2.1.3.4"}
+    check(strings == expected, "version strings: %r" % strings)
+    # icotool reads PNG images only from a file, not from a pipe.
+    extracted = os.path.join(work, "extracted.ico")
+    status, icons, err = run(["sh", "-c", 'wrestool -x -t14 "$1" >"$2" && icotool -l "$2"',
+                              "-", exe, extracted])
+    sizes = [line.split("--width=")[1].split()[0] for line in icons.splitlines()]
+    check(sizes == ["16", "24", "32", "48", "64", "72", "96", "128", "256"], "icon: " + icons)
+    if icon.endswith(".ico"):
+        # wrestool pads what it writes with zeros, the launcher's own icon too.
+        original = open(icon, "rb").read()
+        check(open(extracted, "rb").read()[:len(original)] == original, "the .ico was changed")
+    manifest = wrestool(exe, "-t24")
+    check('name="Hello_App"' in manifest and "<description>Says hello<" in manifest,
+          "manifest: " + manifest)
+    with open(os.path.join(options.runtime, "release")) as release:
+        feature = release.read().split('JAVA_VERSION="')[1].split(".")[0]
+    check(("<activeCodePage" in manifest) == (int(feature) >= 18),
+          "UTF-8 code page for Java %s: %s" % (feature, manifest))
+    status, out, err = run([options.wine, exe, "x"], cwd=app)
+    print(out + err)
+    check(status == 0, "the packaged exe failed with status %d" % status)
+    check("FindClass hello/Main" in out or "from Java" in out, "the app did not start")
+
+
+def resources_of(pe):
+    """{(type, name, language): bytes} of every resource of a pefile image."""
+    found = {}
+    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        for name in kind.directory.entries:
+            for language in name.directory.entries:
+                data = language.data.struct
+                key = (str(kind.name or kind.id), str(name.name or name.id), language.id)
+                found[key] = pe.get_data(data.OffsetToData, data.Size)
+    return found
+
+
+def test_resources(options):
+    """Another program's resources (many types, languages, debug sections
+    after them) go through the rewriting unchanged but for the replaced
+    ones; damaged copies of it are refused or packaged, never a crash."""
+    import pefile
+    import random
+    if not os.path.isfile(options.exe):
+        print("skipped: no sample Windows executable at " + options.exe)
+        sys.exit(SKIPPED)
+    work = os.path.abspath(options.work)
+    inputs, png = make_jar(options.jdk, work), icon_png(work)
+    runtime = standin_runtime(work, os.devnull, "17.0.2")
+    output = os.path.join(work, "out")
+    shutil.rmtree(output, ignore_errors=True)
+    app = pack(options, inputs, output, "--target", "windows", "--launcher", options.exe,
+               "--runtime", runtime, "--icon", png, "--app-version", "2.1.3.4",
+               "--vendor", "Acme \u00dcber", "--description", "Says hello",
+               "--copyright", "(c) 2026 Acme")
+    exe = os.path.join(app, "Hello App.exe")
+    check(version_strings(exe)["ProductName"] == "Hello App", "version strings")
+    before, after = resources_of(pefile.PE(options.exe)), resources_of(pefile.PE(exe))
+    replaced = {"3", "14", "16", "24"}
+    kept = {key: data for key, data in before.items() if key[0] not in replaced}
+    check({key: data for key, data in after.items() if key[0] not in replaced} == kept,
+          "resources other than icon, version and manifest changed")
+    check(len([key for key in after if key[0] == "3"]) == 9, "not nine icon images")
+    original = open(options.exe, "rb").read()
+    rng = random.Random(15)
+    failures = []
+    for trial in range(60):
+        damaged = bytearray(original)
+        if trial % 3 == 0:
+            damaged = damaged[:rng.randrange(len(damaged))]
+        for _ in range(rng.randrange(1, 40)):
+            if damaged:
+                damaged[rng.randrange(len(damaged))] = rng.randrange(256)
+        launcher = os.path.join(work, "damaged.exe")
+        open(launcher, "wb").write(damaged)
+        command = [options.pack, "--name", "D", "--main-class", "hello.Main", "--input", inputs,
+                   "--output", output, "--target", "windows", "--launcher", launcher,
+                   "--runtime", runtime, "--icon", png, "--force"]
+        status, out, err = run(command)
+        if status not in (0, 2) or (status == 2 and "cannot use the launcher" not in err):
+            failures.append("trial %d: status %d: %s" % (trial, status, err))
+    left = [name for name in os.listdir(output) if name.startswith(".")]
+    check(not failures and not left, "\n".join(failures) + " left: %r" % left)
+
+
+# Wrong inputs: (what, extra arguments or replacements, status, message part).
+ERROR_CASES = [
+    ("no --input", {"--input": None}, 2, "Missing option: --input"),
+    ("missing input", {"--input": "missing"}, 2, "the input folder"),
+    ("empty input", {"--input": "empty"}, 2, "no jars in the input folder"),
+    ("no jars", {"--input": "nojars"}, 2, "no jars in the input folder"),
+    ("main class not found", {"--main-class": "hello.Nope"}, 2,
+     "the main class hello.Nope (hello/Nope.class) is in none of the jars"),
+    ("not a jar", {"--input": "badjar"}, 2, "not a zip archive"),
+    ("unreadable icon", {"--icon": "notes.txt"}, 2, "cannot read the icon"),
+    ("missing icon", {"--icon": "missing.png"}, 2, "cannot read the icon"),
+    ("version not numeric", {"--app-version": "1.x"}, 2,
+     "Invalid value for option --app-version: 1.x"),
+    ("version too long", {"--app-version": "1.2.3.4.5"}, 2, "--app-version"),
+    ("bad target", {"--target": "mac"}, 2, "Invalid value for option --target: mac"),
+    ("name with a slash", {"--name": "a/b"}, 2, "Invalid value for option --name"),
+    ("name of the runtime folder", {"--name": "JRE"}, 2, "Invalid value for option --name: JRE"),
+    ("no runtime", {"--jdk": None}, 2, "pass --jdk DIR"),
+    ("both runtimes", {"--runtime": "input"}, 2, "exclude each other"),
+    ("not a JDK", {"--jdk": "input"}, 2, "no JDK at"),
+    ("not a runtime", {"--jdk": None, "--runtime": "input"}, 2, "it is not a linux runtime"),
+    ("windows without jmods", {"--target": "windows", "--launcher": "input/hello.jar"}, 2,
+     "a windows runtime needs --jmods DIR"),
+    ("missing launcher", {"--launcher": "missing"}, 2, "no launcher at"),
+    ("output exists", {"--output": "existing"}, 2, "already exists (pass --force"),
+    ("unknown module", {"--add-modules": "no.such.module"}, 1, "jlink failed (exit status"),
+    ("launcher not an exe", {"--target": "windows", "--jmods": "input", "--launcher":
+     "input/hello.jar"}, 2, "cannot use the launcher input/hello.jar: not a 64-bit Windows"),
+]
+
+
+def error_fixtures(work, options):
+    inputs = make_jar(options.jdk, work)
+    for folder in ("empty", "nojars", "badjar", "existing/Hello App", "out"):
+        shutil.rmtree(os.path.join(work, folder), ignore_errors=True)
+        os.makedirs(os.path.join(work, folder))
+    open(os.path.join(work, "nojars", "readme.txt"), "w").write("no jars")
+    open(os.path.join(work, "badjar", "app.jar"), "w").write("not a zip")
+    open(os.path.join(work, "notes.txt"), "w").write("not a picture")
+    return inputs
+
+
+def test_errors(options):
+    work = os.path.abspath(options.work)
+    error_fixtures(work, options)
+    base = {"--name": "Hello App", "--main-class": "hello.Main", "--input": "input",
+            "--output": "out", "--jdk": options.jdk}
+    failures = []
+    for what, changes, status, message in ERROR_CASES:
+        arguments = dict(base, **changes)
+        arguments = {k: v for k, v in arguments.items() if v is not None}
+        command = [options.pack] + [part for pair in arguments.items() for part in pair]
+        code, out, err = run(command, cwd=work)
+        left = os.listdir(os.path.join(work, "out"))
+        if code != status or message not in err or left:
+            failures.append("%s: status %d, left %r, stderr: %s" % (what, code, left, err))
+    failures += interrupted_run(options, work, base)
+    check(not failures, "\n".join(failures))
+
+
+def interrupted_run(options, work, base):
+    """SIGINT once jlink runs: status 130 and nothing left in the output."""
+    import signal
+    command = [options.pack] + [part for pair in base.items() for part in pair]
+    process = subprocess.Popen(command, cwd=work, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, text=True)
+    for line in process.stdout:
+        if line.startswith("Linking"):
+            process.send_signal(signal.SIGINT)
+    err = process.stderr.read()
+    status = process.wait(timeout=600)
+    left = os.listdir(os.path.join(work, "out"))
+    if status != 130 or "interrupted" not in err or left:
+        return ["interrupted: status %d, left %r, stderr: %s" % (status, left, err)]
+    return []
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("mode", choices=["linux", "windows", "resources", "errors"])
+    parser.add_argument("--pack", required=True)
+    parser.add_argument("--jdk")
+    parser.add_argument("--javac-jdk")
+    parser.add_argument("--runtime")
+    parser.add_argument("--standin")
+    parser.add_argument("--exe")
+    parser.add_argument("--wine")
+    parser.add_argument("--work", required=True)
+    options = parser.parse_args()
+    os.makedirs(options.work, exist_ok=True)
+    try:
+        {"linux": test_linux, "windows": test_windows, "resources": test_resources,
+         "errors": test_errors}[options.mode](options)
+    except Failure as failure:
+        print("FAILED: %s" % failure)
+        return 1
+    print("ok")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
