@@ -16,6 +16,7 @@
 #include "input_file.h"
 #include "json.h"
 #include "platform.h"
+#include "startup_check.h"
 
 namespace {
 
@@ -41,6 +42,10 @@ void errorAt(Report& report, uint64_t line, uint64_t column, const std::string& 
 void warning(Report& report, const std::string& message) {
   std::cout << report.file << ": warning: " << message << std::endl;
   ++report.warnings;
+}
+
+void note(const Report& report, const std::string& message) {
+  std::cout << report.file << ": note: " << message << std::endl;
 }
 
 // NUL bytes are shown as \u0000 so that the report stays plain text.
@@ -153,7 +158,8 @@ void reportSyntaxError(Report& report, const std::string& text,
 
 // ---- the members of the root --------------------------------------------
 
-const char* const knownKeys[] = {"env", "vmArgs", "mainClass", "classPath"};
+const char* const knownKeys[] = {"env",          "vmArgs", "mainClass",
+                                 "classPath",    "startupCache", "splash"};
 
 bool sameIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -368,6 +374,8 @@ void checkRoot(Report& report, const JsonValue& root) {
   checkVmArgs(report, root);
   checkMainClass(report, root);
   checkClassPath(report, root);
+  for (const CheckLine& line : checkStartupSettings(root, report.directory))
+    line.warning ? warning(report, line.text) : note(report, line.text);
 }
 
 }  // namespace

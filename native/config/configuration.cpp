@@ -58,6 +58,15 @@ void appendVmArgs(const JsonValue& array) {
   }
 }
 
+/// "startupCache" (a boolean) and "splash" (a file name); other kinds are
+/// left for vantrel-check to report.
+void readStartupSettings(const JsonValue& root) {
+  JsonValue value;
+  if (findMember(root, "startupCache", JsonType::True, value)) launchSettings.startupCache = true;
+  if (findMember(root, "splash", JsonType::String, value) && !holdsNulByte(value.text()))
+    launchSettings.splashImage = std::string(value.text());
+}
+
 }  // namespace
 
 const char* describeKind(JsonType type) {
@@ -121,4 +130,5 @@ void loadConfiguration() {
   if (!findMember(root, "classPath", JsonType::Array, value))
     fail("no 'classPath' array found in config!");
   launchSettings.classPath = expandClassPath(value);
+  readStartupSettings(root);
 }

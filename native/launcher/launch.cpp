@@ -8,6 +8,7 @@
 #include "configuration.h"
 #include "launch_settings.h"
 #include "platform.h"
+#include "startup.h"
 #include "vm_task.h"
 
 namespace {
@@ -66,6 +67,7 @@ void launch(VmRunner runner) {
   if (launchSettings.verbose) std::cout << "Loading JVM runtime library ..." << std::endl;
   VmEntryPoints entryPoints;
   if (!loadVmRuntimeLibrary("jre", &entryPoints)) fail("failed to load VM runtime library!");
+  prepareStartup("jre");
   auto getDefaultArgs =
       reinterpret_cast<GetDefaultJavaVMInitArgsFunction>(entryPoints.getDefaultArgs);
   auto createVm = reinterpret_cast<CreateJavaVMFunction>(entryPoints.createVm);

@@ -70,6 +70,15 @@ std::string executablePath() {
   }
 }
 
+std::string userLocalDataDirectory() {
+  // Relative values are invalid by the XDG rules and are ignored.
+  const char* cache = getenv("XDG_CACHE_HOME");
+  if (cache && cache[0] == '/') return cache;
+  const char* home = getenv("HOME");
+  if (home && home[0] == '/') return std::string(home) + "/.cache";
+  return std::string();
+}
+
 bool loadVmRuntimeLibrary(const std::string& runtimeHome, VmEntryPoints* entryPoints) {
   // The path holds a '/', so dlopen never searches LD_LIBRARY_PATH for it.
   const std::string path = runtimeHome + "/lib/server/libjvm.so";

@@ -66,6 +66,18 @@ std::string executablePath() {
   return std::string(bytes.data());
 }
 
+std::string userLocalDataDirectory() {
+  DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", nullptr, 0);
+  if (length == 0) return std::string();
+  std::vector<wchar_t> buffer(length);
+  if (GetEnvironmentVariableW(L"LOCALAPPDATA", buffer.data(), length) == 0) return std::string();
+  int size = WideCharToMultiByte(CP_UTF8, 0, buffer.data(), -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1) return std::string();
+  std::vector<char> bytes(static_cast<size_t>(size));
+  WideCharToMultiByte(CP_UTF8, 0, buffer.data(), -1, bytes.data(), size, nullptr, nullptr);
+  return std::string(bytes.data());
+}
+
 bool loadVmRuntimeLibrary(const std::string& runtimeHome, VmEntryPoints* entryPoints) {
   // The runtime's own libraries (java.dll and others) live in jre\bin.
   const std::string binDirectory = runtimeHome + "\\bin";

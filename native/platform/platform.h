@@ -20,6 +20,10 @@ extern const char* const vmRuntimeLibraryPath;
 /// argv[0]: symbolic links are resolved on POSIX. Empty when unknown.
 std::string executablePath();
 
+/// The user's folder for data an app may lose, such as caches: $XDG_CACHE_HOME
+/// or ~/.cache on POSIX, %LOCALAPPDATA% on Windows (UTF-8). Empty when unknown.
+std::string userLocalDataDirectory();
+
 /// Makes `directory` the process's current directory; false on failure.
 bool changeWorkingDirectory(const std::string& directory);
 
