@@ -145,6 +145,20 @@ StartupCachePlan refuse(StartupCachePlan plan, const std::string& reason) {
   return plan;
 }
 
+/// The first VM option that sets class sharing itself (-Xshare:off, an
+/// archive or AOT cache of its own), or empty. With one, the VM could not
+/// record or would refuse to start.
+std::string sharingOption(const std::vector<std::string>& vmArgs) {
+  static const char* const prefixes[] = {
+      "-Xshare:",         "-XX:SharedArchiveFile",   "-XX:ArchiveClassesAtExit",
+      "-XX:+AutoCreateSharedArchive", "-XX:SharedClassListFile", "-XX:AOT",
+      "-XX:-UseSharedSpaces"};
+  for (const std::string& option : vmArgs)
+    for (const char* prefix : prefixes)
+      if (startsWith(option, prefix)) return option;
+  return std::string();
+}
+
 /// Why the request cannot have a cache, or empty; sets mechanism and key.
 std::string decide(const StartupCacheRequest& request, StartupCachePlan& plan) {
   std::string release;
@@ -159,6 +173,8 @@ std::string decide(const StartupCacheRequest& request, StartupCachePlan& plan) {
       !statFile(inHome(request, baseArchiveInHome)).exists)
     return "the runtime has no class archive of its own (" + std::string(baseArchiveInHome) +
            ") to build on";
+  const std::string own = sharingOption(request.vmArgs);
+  if (!own.empty()) return "the VM option " + own + " sets class sharing itself";
   for (const std::string& entry : request.classPath)
     if (statFile(resolve(request, entry)).directory)
       return "class path entry " + entry + " is a folder, whose classes cannot be archived";

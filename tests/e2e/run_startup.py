@@ -133,6 +133,10 @@ class CacheCase:
             json.dump(config_with(startupCache=True, classPath=["app.jar", "classes"]), f)
         self.expect("class path folder: no cache", self.run(),
                     r"No startup cache: class path entry classes is a folder, .*")
+        with open(os.path.join(self.folder, "config.json"), "w") as f:
+            json.dump(config_with(startupCache=True, vmArgs=["-Xshare:off"]), f)
+        self.expect("sharing set by the app's VM options: no cache", self.run(),
+                    r"No startup cache: the VM option -Xshare:off sets class sharing itself")
 
 
 def splash_cases(s):
