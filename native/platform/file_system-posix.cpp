@@ -7,8 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
+#include <cstdio>
+
+#include "input_file.h"
 
 FileStamp statFile(const std::string& path) {
   FileStamp stamp;
@@ -58,11 +59,16 @@ std::vector<std::string> listDirectory(const std::string& path) {
 }
 
 bool readWholeFile(const std::string& path, std::string& bytes) {
-  if (statFile(path).directory) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  // A FIFO or a device must not make the launcher wait for ever.
+  std::FILE* file = openInputFile(path.c_str());
+  if (!file) return false;
+  bytes.clear();
+  char buffer[65536];
+  size_t count;
+  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, count);
+  const bool ok = !std::ferror(file);
+  std::fclose(file);
+  return ok;
 }
 
 std::string currentDirectory() {

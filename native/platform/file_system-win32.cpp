@@ -65,7 +65,12 @@ bool replaceFile(const std::string& from, const std::string& to) {
   return MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
-bool removeFile(const std::string& path) { return DeleteFileW(wide(path).c_str()) != 0; }
+bool removeFile(const std::string& path) {
+  // The VM makes its archives read-only, which DeleteFileW refuses.
+  const std::wstring name = wide(path);
+  SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return DeleteFileW(name.c_str()) != 0;
+}
 
 std::vector<std::string> listDirectory(const std::string& path) {
   std::vector<std::string> names;
@@ -84,6 +89,11 @@ bool readWholeFile(const std::string& path, std::string& bytes) {
   HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
+  // Devices (CON, COM1) and pipes might never end.
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    return false;
+  }
   bytes.clear();
   char buffer[65536];
   DWORD got = 0;
