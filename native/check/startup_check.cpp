@@ -20,12 +20,15 @@ std::string absoluteFolder(const std::string& directory) {
 }
 
 /// The launcher's name in the app folder, which names the cache folder: the
-/// first program there (by name), else the name the build gives it.
+/// first program there (by name) other than this checker, else the name the
+/// build gives it.
 std::string launcherName(const std::string& folder) {
   std::vector<std::string> names = listDirectory(folder);
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) {
-    if (!statFile(folder + pathSeparator + name).executable) continue;
+    if (!statFile(folder + pathSeparator + name).executable ||
+        name.compare(0, 13, "vantrel-check") == 0)
+      continue;
     const size_t dot = name.size() >= 4 ? name.size() - 4 : 0;
     return name.compare(dot, 4, ".exe") == 0 || name.compare(dot, 4, ".EXE") == 0
                ? name.substr(0, dot)
