@@ -3,7 +3,8 @@
 
 --cache: the startup cache's states in one app folder with a private cache
 folder: absent (the first run records), used, seen alike by vantrel-check,
-stale after the jar changes, cut short or damaged, a folder that cannot be
+stale after the jar changes (that run ends through System.exit), cut short
+or damaged, a folder that cannot be
 written, and a class path folder (no cache).
 --splash: run under a virtual display (xvfb-run): the splash image shows
 before the app's window, the Java program sees it, and AWT closes it when
@@ -47,8 +48,8 @@ class CacheCase:
         self.files = os.path.join(self.cache, "vantrel")
         self.extension = ".aot" if java_feature(suite.jdk) >= 25 else ".jsa"
 
-    def run(self, env=None):
-        return self.s.run(self.folder, ["-c", "-v", "prop", "k"],
+    def run(self, env=None, args=("prop", "k")):
+        return self.s.run(self.folder, ["-c", "-v"] + list(args),
                           dict({"XDG_CACHE_HOME": self.cache}, **(env or {})))
 
     def complete_files(self):
@@ -62,7 +63,7 @@ class CacheCase:
                 return ["unexpected file %s (%d bytes)" % (name, size)]
         return [os.path.join(self.files, name) for name in names]
 
-    def expect(self, name, outcome, line, recording=False):
+    def expect(self, name, outcome, line, recording=False, printed="k=null\n"):
         """The program ran, said `line` with -v and (unless recording on a
         VM that reports its AOT cache) wrote nothing else of its own."""
         status, out, err = outcome
@@ -74,8 +75,8 @@ class CacheCase:
         program = "".join(l + "\n" for l in out.splitlines() if not l.startswith(
             ("  # ", "Changing", "Loading", "Passing", "Creating", "Invoking", "Destroyed", "Using",
              "Recording", "No startup")))
-        if not (program == "k=null\n" or recording and program.startswith("k=null\n") and
-                AOT_RECORDING_OUT.fullmatch(program[len("k=null\n"):])):
+        if not (program == printed or recording and program.startswith(printed) and
+                AOT_RECORDING_OUT.fullmatch(program[len(printed):])):
             problems.append("program output:\n" + program)
         if not (err == "" or recording and AOT_RECORDING_ERR.fullmatch(err)):
             problems.append("stderr:\n" + err)
@@ -84,9 +85,9 @@ class CacheCase:
             print("    " + p.replace("\n", "\n    "))
         return not problems
 
-    def recorded(self, name, outcome):
+    def recorded(self, name, outcome, printed="k=null\n"):
         line = r"Recording startup cache %s/startup-[0-9a-f]{16}\.\d+\.tmp" % re.escape(self.files)
-        self.expect(name, outcome, line, recording=True)
+        self.expect(name, outcome, line, recording=True, printed=printed)
         files = self.complete_files()
         self.s.check(name + ": one complete file", (len(files), "", ""), 1, "", "")
         return files[0] if files else ""
@@ -114,7 +115,9 @@ class CacheCase:
         self.checker_agrees(first)
         jar = os.path.join(self.folder, "app.jar")
         os.utime(jar, (time.time() + 5, time.time() + 5))
-        second = self.recorded("stale after the jar changes: records anew", self.run())
+        # This time the program ends through System.exit.
+        second = self.recorded("stale after the jar changes: records anew",
+                               self.run(args=("exit", "0")), "exiting\n")
         self.s.check("the stale file is removed", (int(first != second and
                      not os.path.exists(first)), "", ""), 1, "", "")
         with open(second, "r+b") as f:
