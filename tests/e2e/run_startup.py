@@ -4,8 +4,8 @@
 --cache: the startup cache's states in one app folder with a private cache
 folder: absent (the first run records), used, seen alike by vantrel-check,
 stale after the jar changes (that run ends through System.exit), cut short
-or damaged, a folder that cannot be
-written, and a class path folder (no cache).
+or damaged, a folder that cannot be written, a class path folder and VM
+options that set class sharing themselves (no cache).
 --splash: run under a virtual display (xvfb-run): the splash image shows
 before the app's window, the Java program sees it, and AWT closes it when
 the window appears.
