@@ -5,6 +5,15 @@ Both run the same main class (one that returns at once) with the same JDK
 and no VM options, alternating run by run. Prints, per JDK, the median wall
 time of each, their ratio (launcher / java) and the peak resident memory of
 the process (getrusage of the child).
+
+With --desktop, the app is a desktop-like one (desktop/app/Desktop.java:
+Swing components built headless, a logger, regular expressions, streams,
+java.time, a temporary file; it exits once built), shipped as a user ships
+it: the launcher, config.json, app.jar and a runtime made with jlink. Four
+ways of starting it take turns run by run: `java -cp` with that runtime,
+the launcher without the startup cache, the launcher with a warm cache, and
+the launcher's first run, which records the cache (its cache folder is
+emptied before each such run).
 """
 import argparse
 import json
@@ -73,6 +82,109 @@ def bench(jdk, launcher, work, runs):
             for name, r in results.items()}
 
 
+DESKTOP_SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "desktop", "app",
+                              "Desktop.java")
+DESKTOP_MODULES = "java.desktop,java.logging"
+
+
+def ship_desktop_app(jdk, launcher, work):
+    """Two app folders, without and with the startup cache, each with its
+    own copy of one jlink runtime; returns their paths."""
+    shutil.rmtree(work, ignore_errors=True)
+    classes = os.path.join(work, "classes")
+    subprocess.run([os.path.join(jdk, "bin", "javac"), "-d", classes, DESKTOP_SOURCE], check=True)
+    runtime = os.path.join(work, "runtime")
+    subprocess.run([os.path.join(jdk, "bin", "jlink"), "--add-modules", DESKTOP_MODULES,
+                    "--strip-debug", "--no-header-files", "--no-man-pages",
+                    "--generate-cds-archive", "--output", runtime],
+                   check=True, stdout=subprocess.DEVNULL)
+    folders = []
+    for name, config in (("plain", {}), ("cached", {"startupCache": True})):
+        app = os.path.join(work, name)
+        os.makedirs(app)
+        subprocess.run([os.path.join(jdk, "bin", "jar"), "cf", os.path.join(app, "app.jar"),
+                        "-C", classes, "."], check=True)
+        shutil.copy(launcher, os.path.join(app, "vantrel"))
+        shutil.copytree(runtime, os.path.join(app, "jre"), symlinks=True)
+        with open(os.path.join(app, "config.json"), "w") as f:
+            json.dump(dict({"mainClass": "app.Desktop", "classPath": ["app.jar"]}, **config), f)
+        folders.append(app)
+    return folders
+
+
+def warm_cache(app, cache):
+    """Records the cache and checks that the launcher then uses it."""
+    env = dict(os.environ, XDG_CACHE_HOME=cache)
+    subprocess.run([os.path.join(app, "vantrel")], env=env, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    out = subprocess.run([os.path.join(app, "vantrel"), "-c", "-v"], env=env, check=True,
+                         capture_output=True, text=True).stdout
+    if "Using startup cache " not in out:
+        sys.exit("the launcher does not use its startup cache:\n" + out)
+
+
+def measure_in(argv, cwd, cache, empty_first=False):
+    """measure() with a given user cache folder, emptied first if asked."""
+    if empty_first:
+        shutil.rmtree(cache, ignore_errors=True)
+    previous = os.environ.get("XDG_CACHE_HOME")
+    os.environ["XDG_CACHE_HOME"] = cache
+    try:
+        return measure(argv, cwd)
+    finally:
+        if previous is None:
+            del os.environ["XDG_CACHE_HOME"]
+        else:
+            os.environ["XDG_CACHE_HOME"] = previous
+
+
+def bench_desktop(jdk, launcher, work, runs):
+    plain, cached = ship_desktop_app(jdk, launcher, work)
+    warm, first = os.path.join(work, "warm-cache"), os.path.join(work, "first-cache")
+    warm_cache(cached, warm)
+    ways = {"java -cp": ([os.path.join(plain, "jre", "bin", "java"), "-cp", "app.jar",
+                          "app.Desktop"], plain, warm, False),
+            "no cache": ([os.path.join(plain, "vantrel")], plain, warm, False),
+            "warm cache": ([os.path.join(cached, "vantrel")], cached, warm, False),
+            "first run": ([os.path.join(cached, "vantrel")], cached, first, True)}
+    for argv, cwd, cache, empty in ways.values():  # warm the file cache
+        measure_in(argv, cwd, cache, empty)
+    results = {name: [] for name in ways}
+    for _ in range(runs):
+        for name, (argv, cwd, cache, empty) in ways.items():
+            results[name].append(measure_in(argv, cwd, cache, empty))
+    return {name: (statistics.median(t for t, _, _ in r), statistics.median(c for _, c, _ in r))
+            for name, r in results.items()}
+
+
+def print_desktop(options):
+    print("| JDK | java -cp | no cache | ratio | warm cache | ratio | first run | "
+          "first run - no cache |")
+    print("|---|---|---|---|---|---|---|---|")
+    cpu = []
+    for index, jdk in enumerate(options.jdks):
+        jdk = os.path.realpath(jdk)
+        r = bench_desktop(jdk, os.path.abspath(options.launcher),
+                          os.path.join(os.path.abspath(options.work), "desktop%d" % index),
+                          options.runs)
+        for column, row in ((0, None), (1, cpu)):
+            j, n, w, f = (r[name][column] for name in
+                          ("java -cp", "no cache", "warm cache", "first run"))
+            line = ("| %s | %.0f ms | %.0f ms | %.2f | %.0f ms | %.2f | %.0f ms | +%.0f ms |"
+                    % (java_version(jdk), j, n, n / j, w, w / j, f, f - n))
+            if row is None:
+                print(line)
+            else:
+                row.append(line)
+    print("(wall time, medians of %d runs each, taking turns run by run)" % options.runs)
+    print()
+    print("| JDK | CPU: java -cp | no cache | ratio | warm cache | ratio | first run | "
+          "first run - no cache |")
+    print("|---|---|---|---|---|---|---|---|")
+    print("\n".join(cpu))
+    print("(CPU time, user + system of the process and its children, medians)")
+
+
 def java_version(jdk):
     with open(os.path.join(jdk, "release")) as f:
         for line in f:
@@ -86,8 +198,13 @@ def main():
     parser.add_argument("--launcher", required=True)
     parser.add_argument("--work", required=True)
     parser.add_argument("--runs", type=int, default=25)
+    parser.add_argument("--desktop", action="store_true",
+                        help="the desktop-like app, with and without the startup cache")
     parser.add_argument("jdks", nargs="+")
     options = parser.parse_args()
+    if options.desktop:
+        print_desktop(options)
+        return
     print("| JDK | wall: launcher | wall: java | ratio | CPU: launcher | CPU: java | ratio "
           "| peak RSS: launcher | peak RSS: java |")
     print("|---|---|---|---|---|---|---|---|---|")

@@ -13,6 +13,7 @@
 
 #include "configuration.h"
 #include "platform.h"
+#include "startup_check.h"
 #include "user_options.h"
 
 namespace {
@@ -179,10 +180,10 @@ void printEffective(const ConfigurationInputs& inputs, const Configuration& conf
   printList("Environment changes:", variables);
 }
 
-/// The launcher's own folder and name: from --launcher, else the default
-/// launcher in the working directory.
-void takeLauncher(const CheckOptions& options, const std::string& directory,
-                  ConfigurationInputs& inputs) {
+/// The launcher's own folder (into `inputs`) and name (returned): from
+/// --launcher, else the default launcher in the working directory.
+std::string takeLauncher(const CheckOptions& options, const std::string& directory,
+                         ConfigurationInputs& inputs) {
 #ifdef _WIN32
   const std::string defaultName = "Vantrel.exe";
 #else
@@ -198,6 +199,11 @@ void takeLauncher(const CheckOptions& options, const std::string& directory,
   if (name.size() > 4 && sameIgnoringCase(name.substr(name.size() - 4), ".exe"))
     name.resize(name.size() - 4);
   inputs.userOptionsPath = userOptionsPath(userConfigDirectory(), name);
+  return name;
+}
+
+void note(const Report& report, const std::string& message) {
+  std::cout << report.file << ": note: " << message << std::endl;
 }
 
 }  // namespace
@@ -216,13 +222,16 @@ int checkConfiguration(const CheckOptions& options) {
   }
   inputs.workingDirectory = report.directory;
   inputs.environment = environmentValue;
-  takeLauncher(options, report.directory, inputs);
+  const std::string appName = takeLauncher(options, report.directory, inputs);
   const Configuration configuration = readConfiguration(inputs);
   checkKeys(report, configuration.keys);
   for (const Diagnostic& diagnostic : configuration.diagnostics)
     printDiagnostic(report, diagnostic);
   checkEntries(report, configuration.classPath);
   checkRuntimeLibrary(report);
+  for (const CheckLine& line :
+       checkStartupSettings(configuration, report.directory, inputs.appDirectory, appName))
+    line.warning ? warning(report, line.text) : note(report, line.text);
   if (options.verbose) printEffective(inputs, configuration);
   return summarize(report);
 }

@@ -224,7 +224,7 @@ void Reader::readStartupOptions(const JsonValue& root) {
       quiet(value.type() == JsonType::String
                 ? std::string("'splash' holds a NUL byte; the launcher ignores it")
                 : std::string("'splash' is ") + describeKind(value.type()) +
-                      ": expected the path of an image; the launcher ignores it");
+                      ": expected the file name of a PNG, GIF or JPEG image; the launcher ignores it");
   }
 }
 

@@ -20,8 +20,8 @@ struct LaunchSettings {
   std::vector<std::string> vmArgs;       ///< VM options after the class path option
   std::vector<std::string> classPath;
   std::string mainClass;                 ///< dotted form, as configured
-  bool startupCache = false;             ///< "startupCache" of the configuration
-  std::string splashImage;               ///< "splash" of the configuration; empty: none
+  bool startupCache = false;             ///< "startupCache": record and use a class archive
+  std::string splashImage;               ///< "splash": image shown before the VM starts
 };
 
 /// The one instance, constructed before the entry runs.

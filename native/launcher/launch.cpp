@@ -8,9 +8,11 @@
 #include "configuration.h"
 #include "launch_settings.h"
 #include "platform.h"
+#include "file_system.h"
 #include "runtime_location.h"
 #include "vm_encoding.h"
 #include "vm_hooks.h"
+#include "startup.h"
 #include "vm_task.h"
 
 namespace {
@@ -66,7 +68,7 @@ JavaVMOption* buildVmOptions(const std::string& classPath) {
 void launch(VmRunner runner) {
   enterWorkingDirectory();
   loadConfiguration();
-  const std::string runtimeHome = runtimeLocation(launchSettings.appDirectory);
+  const std::string runtimeHome = runtimeLocation(launchSettings.appDirectory, currentDirectory());
   if (launchSettings.verbose) {
     std::cout << "Using Java runtime " << runtimeHome << " ..." << std::endl;
     std::cout << "Loading JVM runtime library ..." << std::endl;
@@ -74,6 +76,7 @@ void launch(VmRunner runner) {
   VmEntryPoints entryPoints;
   if (!loadVmRuntimeLibrary(runtimeHome, &entryPoints))
     fail("failed to load VM runtime library!");
+  prepareStartup(runtimeHome);
   auto getDefaultArgs =
       reinterpret_cast<GetDefaultJavaVMInitArgsFunction>(entryPoints.getDefaultArgs);
   auto createVm = reinterpret_cast<CreateJavaVMFunction>(entryPoints.createVm);

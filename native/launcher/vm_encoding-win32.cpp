@@ -5,24 +5,13 @@
 #include <cstdio>
 #include <string>
 
-#include "input_file.h"
+#include "startup_cache.h"
 #include "wide_text-win32.h"
 
 namespace {
 
 /// Runtimes from this version on decode with the process's code page.
 const int firstVersionWithProcessCodePage = 18;
-
-std::string readRelease(const std::string& runtimeHome) {
-  std::string text;
-  std::FILE* file = openInputFile((runtimeHome + "\\release").c_str());
-  if (!file) return text;
-  char buffer[4096];
-  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
-    text.append(buffer, got);
-  std::fclose(file);
-  return text;
-}
 
 UINT localeAnsiCodePage() {
   DWORD codePage = 0;
@@ -34,7 +23,7 @@ UINT localeAnsiCodePage() {
 }
 
 UINT runtimeCodePage(const std::string& runtimeHome) {
-  const int version = javaMajorVersion(readRelease(runtimeHome));
+  const int version = runtimeFeatureVersion(runtimeHome);
   return version >= firstVersionWithProcessCodePage ? GetACP() : localeAnsiCodePage();
 }
 

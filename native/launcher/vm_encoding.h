@@ -5,10 +5,6 @@
 #include <string>
 #include <vector>
 
-/// The major Java version in a runtime's "release" file text
-/// (JAVA_VERSION="11.0.2" gives 11, "1.8.0_392" gives 8); 0 when absent.
-int javaMajorVersion(const std::string& releaseText);
-
 /// Converts each option (UTF-8) to the encoding in which the runtime under
 /// `runtimeHome` decodes it: on Windows the user's default locale's ANSI
 /// code page for Java 17 and earlier, or when the version is unknown, the

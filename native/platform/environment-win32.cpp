@@ -5,26 +5,7 @@
 #include <vector>
 
 #include "platform.h"
-
-namespace {
-
-std::wstring wideFromUtf8(const std::string& text) {
-  int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::vector<wchar_t> wide(static_cast<size_t>(length));
-  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), length);
-  return std::wstring(wide.data());
-}
-
-std::string utf8FromWide(const wchar_t* text) {
-  int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return std::string();
-  std::vector<char> bytes(static_cast<size_t>(size));
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes.data(), size, nullptr, nullptr);
-  return std::string(bytes.data());
-}
-
-}  // namespace
+#include "wide_text-win32.h"
 
 bool environmentValue(const std::string& name, std::string* value) {
   const std::wstring wideName = wideFromUtf8(name);
@@ -42,10 +23,20 @@ bool environmentValue(const std::string& name, std::string* value) {
   return true;
 }
 
-std::string userConfigDirectory() {
+namespace {
+
+/// The folder that the environment variable `variable` names, without a
+/// trailing separator; empty when it is not set.
+std::string userFolder(const char* variable) {
   std::string directory;
-  if (!environmentValue("APPDATA", &directory)) return std::string();
+  if (!environmentValue(variable, &directory)) return std::string();
   while (!directory.empty() && (directory.back() == '\\' || directory.back() == '/'))
     directory.pop_back();
   return directory;
 }
+
+}  // namespace
+
+std::string userConfigDirectory() { return userFolder("APPDATA"); }
+
+std::string userLocalDataDirectory() { return userFolder("LOCALAPPDATA"); }

@@ -20,20 +20,6 @@ bool changeWorkingDirectory(const std::string& directory) {
   return chdir(directory.c_str()) == 0;
 }
 
-std::string currentDirectory() {
-  std::vector<char> buffer(4096);
-  while (!getcwd(buffer.data(), buffer.size())) {
-    if (errno != ERANGE) return std::string();
-    buffer.resize(buffer.size() * 2);
-  }
-  return buffer.data();
-}
-
-bool isDirectory(const std::string& path) {
-  struct stat status;
-  return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
 bool setEnvironmentVariable(const std::string& name, const std::string& value) {
   return setenv(name.c_str(), value.c_str(), 1) == 0;
 }

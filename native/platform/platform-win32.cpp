@@ -129,32 +129,11 @@ bool changeWorkingDirectory(const std::string& directory) {
   return !wide.empty() && SetCurrentDirectoryW(spellablePath(wide).c_str()) != 0;
 }
 
-std::string currentDirectory() {
-  DWORD length = GetCurrentDirectoryW(0, nullptr);
-  if (length == 0) return std::string();
-  std::wstring directory(length, L'\0');
-  directory.resize(GetCurrentDirectoryW(length, &directory[0]));
-  return utf8FromWide(directory);
-}
-
-bool isDirectory(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(wideFromUtf8(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool setEnvironmentVariable(const std::string& name, const std::string& value) {
   return SetEnvironmentVariableW(wideFromUtf8(name).c_str(), wideFromUtf8(value).c_str()) != 0;
 }
 
 std::string executablePath() { return utf8FromWide(moduleFileName(nullptr)); }
-
-std::string userLocalDataDirectory() {
-  DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", nullptr, 0);
-  if (length == 0) return std::string();
-  std::wstring folder(length, L'\0');
-  folder.resize(GetEnvironmentVariableW(L"LOCALAPPDATA", &folder[0], length));
-  return utf8FromWide(folder);
-}
 
 bool loadVmRuntimeLibrary(const std::string& runtimeHome, VmEntryPoints* entryPoints) {
   // The runtime's own libraries (java.dll and others) live in jre\bin. Both

@@ -20,19 +20,12 @@ extern const char* const vmRuntimeLibraryPath;
 /// argv[0]: symbolic links are resolved on POSIX. Empty when unknown.
 std::string executablePath();
 
-/// The user's folder for local, non-roaming application data in UTF-8:
-/// %LOCALAPPDATA% on Windows ($XDG_CACHE_HOME or ~/.cache on Linux); empty
-/// when unknown.
+/// The user's folder for data an app may lose, such as caches: $XDG_CACHE_HOME
+/// or ~/.cache on POSIX, %LOCALAPPDATA% on Windows (UTF-8). Empty when unknown.
 std::string userLocalDataDirectory();
 
 /// Makes `directory` the process's current directory; false on failure.
 bool changeWorkingDirectory(const std::string& directory);
-
-/// The process's current directory as an absolute path; empty when unknown.
-std::string currentDirectory();
-
-/// Whether `path` names a directory (after symbolic links).
-bool isDirectory(const std::string& path);
 
 /// Sets a variable in this process's environment. An empty value is set as
 /// an empty value, not removed. False when the platform refuses the name.

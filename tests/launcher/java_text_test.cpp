@@ -28,22 +28,4 @@ TEST(JavaText, ReencodesAsModifiedUtf8) {
   for (const Case& c : cases) EXPECT_EQ(c.expected, toModifiedUtf8(c.input)) << c.input;
 }
 
-// The version decides the code page of the VM options on Windows.
-TEST(JavaText, MajorVersionFromTheRuntimesReleaseFile) {
-  struct Case {
-    const char* release;
-    int major;
-  } cases[] = {
-      {"JAVA_VERSION=\"11.0.2\"\nMODULES=\"java.base\"\n", 11},
-      {"IMPLEMENTOR=\"x\"\r\nJAVA_VERSION=\"1.8.0_392\"\r\n", 8},
-      {"JAVA_VERSION=\"18\"", 18},
-      {"JAVA_VERSION=\"21.0.1+12\"\n", 21},
-      {"IMPLEMENTOR_JAVA_VERSION=\"25\"\nJAVA_VERSION=\"17.0.9\"\n", 17},
-      {"IMPLEMENTOR_JAVA_VERSION=\"25\"\n", 0},
-      {"JAVA_VERSION=\"\"\n", 0},
-      {"", 0},
-  };
-  for (const Case& c : cases) EXPECT_EQ(c.major, javaMajorVersion(c.release)) << c.release;
-}
-
 }  // namespace

@@ -1,0 +1,104 @@
+#include "file_system.h"
+
+#include <windows.h>
+
+#include "wide_text-win32.h"
+
+namespace {
+
+bool endsWithExe(const std::string& path) {
+  if (path.size() < 4) return false;
+  std::string tail = path.substr(path.size() - 4);
+  for (char& c : tail) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return tail == ".exe";
+}
+
+}  // namespace
+
+FileStamp statFile(const std::string& path) {
+  FileStamp stamp;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(wideFromUtf8(path).c_str(), GetFileExInfoStandard, &data)) return stamp;
+  stamp.exists = true;
+  stamp.directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  stamp.executable = !stamp.directory && endsWithExe(path);
+  stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  stamp.modified = static_cast<int64_t>(
+      (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+      data.ftLastWriteTime.dwLowDateTime);
+  return stamp;
+}
+
+bool makeDirectories(const std::string& path) {
+  if (path.empty()) return false;
+  if (statFile(path).directory) return true;
+  const size_t slash = path.find_last_of("\\/");
+  if (slash != std::string::npos && slash > 0) makeDirectories(path.substr(0, slash));
+  return CreateDirectoryW(wideFromUtf8(path).c_str(), nullptr) != 0 || statFile(path).directory;
+}
+
+bool createNewFile(const std::string& path) {
+  HANDLE file = CreateFileW(wideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+bool replaceFile(const std::string& from, const std::string& to) {
+  return MoveFileExW(wideFromUtf8(from).c_str(), wideFromUtf8(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool removeFile(const std::string& path) {
+  // The VM makes its archives read-only, which DeleteFileW refuses.
+  const std::wstring name = wideFromUtf8(path);
+  SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return DeleteFileW(name.c_str()) != 0;
+}
+
+std::vector<std::string> listDirectory(const std::string& path) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW entry;
+  HANDLE search = FindFirstFileW(wideFromUtf8(path + "\\*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = utf8FromWide(entry.cFileName);
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileW(search, &entry));
+  FindClose(search);
+  return names;
+}
+
+bool readWholeFile(const std::string& path, std::string& bytes) {
+  HANDLE file = CreateFileW(wideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  // Devices (CON, COM1) and pipes might never end.
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    return false;
+  }
+  bytes.clear();
+  char buffer[65536];
+  DWORD got = 0;
+  bool ok = true;
+  while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0)
+    bytes.append(buffer, got);
+  CloseHandle(file);
+  return ok;
+}
+
+std::string currentDirectory() {
+  DWORD length = GetCurrentDirectoryW(0, nullptr);
+  if (length == 0) return std::string();
+  std::wstring path(length, L'\0');
+  if (GetCurrentDirectoryW(length, &path[0]) == 0) return std::string();
+  return utf8FromWide(path.c_str());
+}
+
+unsigned long currentProcessId() { return GetCurrentProcessId(); }
+
+bool isAbsolutePath(const std::string& path) {
+  if (path.size() >= 2 && (path[0] == '\\' || path[0] == '/')) return true;
+  return path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+}

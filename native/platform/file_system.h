@@ -1,0 +1,56 @@
+// The file operations of the startup cache and the splash screen: status,
+// folders, atomic replacement. Paths are UTF-8 on Windows (wide calls below)
+// and bytes on POSIX.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+/// What the system says about one path (symbolic links followed).
+struct FileStamp {
+  bool exists = false;
+  bool directory = false;
+  bool executable = false;  ///< POSIX: the owner may run it; Windows: ends in ".exe"
+  uint64_t size = 0;
+  int64_t modified = 0;     ///< modification time in the system's own units
+};
+
+FileStamp statFile(const std::string& path);
+
+/// Whether `path` names a folder (after symbolic links).
+bool isDirectory(const std::string& path);
+
+/// Creates `path` and its missing parents; true when it is a folder afterwards.
+bool makeDirectories(const std::string& path);
+
+/// Creates an empty file that must not exist yet; false when the folder
+/// cannot be written or the file exists.
+bool createNewFile(const std::string& path);
+
+/// Renames `from` to `to` in one step, replacing `to` if it exists.
+bool replaceFile(const std::string& from, const std::string& to);
+
+bool removeFile(const std::string& path);
+
+/// The names of a folder's entries without "." and ".."; empty on failure.
+std::vector<std::string> listDirectory(const std::string& path);
+
+/// Reads a whole file; false when it cannot be opened or read.
+bool readWholeFile(const std::string& path, std::string& bytes);
+
+/// The current working directory, absolute; empty when unknown.
+std::string currentDirectory();
+
+/// This process's id, for file names no other process uses at the same time.
+unsigned long currentProcessId();
+
+/// True for an absolute path ("/x"; "C:\x", "\\server\x" on Windows).
+bool isAbsolutePath(const std::string& path);
+
+/// The folder separator: '\\' on Windows, '/' on POSIX.
+#ifdef _WIN32
+constexpr char pathSeparator = '\\';
+#else
+constexpr char pathSeparator = '/';
+#endif

@@ -1,0 +1,13 @@
+#include "startup_cache.h"
+
+#include "platform.h"
+#include "startup_platform.h"
+
+std::string startupCacheDirectory(const std::string& appName) {
+  const std::string base = userLocalDataDirectory();
+  if (base.empty() || appName.empty()) return std::string();
+  return base + '\\' + appName + "\\cache";
+}
+
+const char* const runtimeLibraryInHome = "bin\\server\\jvm.dll";
+const char* const baseArchiveInHome = "bin\\server\\classes.jsa";
