@@ -6,13 +6,13 @@
 #include <utility>
 
 #include "configuration.h"
+#include "file_system.h"
 #include "launch_settings.h"
 #include "platform.h"
-#include "file_system.h"
 #include "runtime_location.h"
+#include "startup.h"
 #include "vm_encoding.h"
 #include "vm_hooks.h"
-#include "startup.h"
 #include "vm_task.h"
 
 namespace {
@@ -63,12 +63,8 @@ JavaVMOption* buildVmOptions(const std::string& classPath) {
   return options;
 }
 
-}  // namespace
-
-void launch(VmRunner runner) {
-  enterWorkingDirectory();
-  loadConfiguration();
-  const std::string runtimeHome = runtimeLocation(launchSettings.appDirectory, currentDirectory());
+/// The runtime library of `runtimeHome`, loaded; ends the process on failure.
+VmEntryPoints loadRuntime(const std::string& runtimeHome) {
   if (launchSettings.verbose) {
     std::cout << "Using Java runtime " << runtimeHome << " ..." << std::endl;
     std::cout << "Loading JVM runtime library ..." << std::endl;
@@ -76,6 +72,29 @@ void launch(VmRunner runner) {
   VmEntryPoints entryPoints;
   if (!loadVmRuntimeLibrary(runtimeHome, &entryPoints))
     fail("failed to load VM runtime library!");
+  return entryPoints;
+}
+
+/// The class path option, the VM options in the runtime's encoding and the
+/// launcher's hooks; ends the process when an option cannot be encoded.
+JavaVMOption* prepareVmOptions(const std::string& runtimeHome, jint* optionCount) {
+  if (launchSettings.verbose) std::cout << "Passing VM options ..." << std::endl;
+  std::string classPath = classPathOption();
+  std::vector<std::string*> optionTexts = {&classPath};
+  for (std::string& option : launchSettings.vmArgs) optionTexts.push_back(&option);
+  const std::string encodingError = encodeVmOptions(runtimeHome, optionTexts);
+  if (!encodingError.empty()) fail(encodingError.c_str());
+  *optionCount = static_cast<jint>(launchSettings.vmArgs.size() + 1);
+  return appendVmHooks(buildVmOptions(classPath), optionCount);
+}
+
+}  // namespace
+
+void launch(VmRunner runner) {
+  enterWorkingDirectory();
+  loadConfiguration();
+  const std::string runtimeHome = runtimeLocation(launchSettings.appDirectory, currentDirectory());
+  const VmEntryPoints entryPoints = loadRuntime(runtimeHome);
   prepareStartup(runtimeHome);
   auto getDefaultArgs =
       reinterpret_cast<GetDefaultJavaVMInitArgsFunction>(entryPoints.getDefaultArgs);
@@ -88,15 +107,8 @@ void launch(VmRunner runner) {
   args.ignoreUnrecognized = JNI_TRUE;
   if (getDefaultArgs(&args) < 0) fail("failed to load default Java VM arguments!");
 
-  if (launchSettings.verbose) std::cout << "Passing VM options ..." << std::endl;
-  std::string classPath = classPathOption();
-  std::vector<std::string*> optionTexts = {&classPath};
-  for (std::string& option : launchSettings.vmArgs) optionTexts.push_back(&option);
-  const std::string encodingError = encodeVmOptions(runtimeHome, optionTexts);
-  if (!encodingError.empty()) fail(encodingError.c_str());
-  jint optionCount = static_cast<jint>(launchSettings.vmArgs.size() + 1);
-  JavaVMOption* options = buildVmOptions(classPath);
-  options = appendVmHooks(options, &optionCount);
+  jint optionCount = 0;
+  JavaVMOption* options = prepareVmOptions(runtimeHome, &optionCount);
   args.nOptions = optionCount;
   args.options = options;
 
