@@ -5,7 +5,7 @@ public class Main {
     public static void main(String[] args) {
         System.out.println(System.getProperty("hello.greeting", "Hi") + " from Java "
                 + System.getProperty("java.version") + ", started by the launcher.");
-        System.out.println("HELLO_FROM=" + System.getenv("HELLO_FROM")
+        System.out.println("App folder " + System.getProperty("hello.home", "unknown")
                 + ", max heap " + Runtime.getRuntime().maxMemory() / (1024 * 1024) + " MiB");
         System.out.println(args.length + " argument(s):");
         for (String arg : args) {
