@@ -2,31 +2,18 @@
 
 #include <string>
 
-namespace {
+#include "jni_strings.h"
 
-/// The message of `error` in modified UTF-8; empty when it has none.
-std::string messageOf(JNIEnv* env, jthrowable error) {
-  jclass throwable = env->FindClass("java/lang/Throwable");
-  jmethodID getMessage =
-      throwable ? env->GetMethodID(throwable, "getMessage", "()Ljava/lang/String;") : nullptr;
-  jstring message =
-      getMessage ? static_cast<jstring>(env->CallObjectMethod(error, getMessage)) : nullptr;
-  std::string text;
-  const char* chars = message ? env->GetStringUTFChars(message, nullptr) : nullptr;
-  if (chars) {
-    text = chars;
-    env->ReleaseStringUTFChars(message, chars);
-  }
-  env->ExceptionClear();  // one of these calls may have failed
-  return text;
-}
+namespace {
 
 bool saysOnlyNotFound(JNIEnv* env, jthrowable error, const char* notFoundClass,
                       const char* name) {
   jclass kind = env->FindClass(notFoundClass);
   env->ExceptionClear();
   if (!kind || !env->IsInstanceOf(error, kind)) return false;
-  return !name || messageOf(env, error) == name;
+  std::string message;
+  return !name || (callStringMethod(env, error, "java/lang/Throwable", "getMessage", &message) &&
+                   message == name);
 }
 
 }  // namespace

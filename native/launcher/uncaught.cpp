@@ -3,6 +3,7 @@
 #include <iostream>
 #include <string>
 
+#include "jni_strings.h"
 #include "report.h"
 
 namespace {
@@ -10,23 +11,12 @@ namespace {
 /// Stack lines shown with the description where only a box shows them.
 const jsize shownStackLines = 12;
 
-/// A Java string's text in UTF-8 (modified UTF-8 for characters beyond the
-/// Basic Multilingual Plane, which the box shows as replacement marks).
+/// A Java object's toString() for the kept text (modified UTF-8 for
+/// characters beyond the Basic Multilingual Plane, which the box shows as
+/// replacement marks); "?" when it cannot be had.
 std::string text(JNIEnv* env, jobject object) {
-  jclass objectClass = env->FindClass("java/lang/Object");
-  jmethodID toString =
-      objectClass ? env->GetMethodID(objectClass, "toString", "()Ljava/lang/String;") : nullptr;
-  jstring string =
-      toString ? static_cast<jstring>(env->CallObjectMethod(object, toString)) : nullptr;
-  if (!string || env->ExceptionCheck()) {
-    env->ExceptionClear();
-    return "?";
-  }
-  const char* bytes = env->GetStringUTFChars(string, nullptr);
-  std::string result = bytes ? bytes : "?";
-  if (bytes) env->ReleaseStringUTFChars(string, bytes);
-  env->DeleteLocalRef(string);
-  return result;
+  std::string result;
+  return callStringMethod(env, object, "java/lang/Object", "toString", &result) ? result : "?";
 }
 
 /// Writes what the default handler would, cut to its first lines, to the
