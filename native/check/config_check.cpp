@@ -11,6 +11,7 @@
 #include <iostream>
 #include <string_view>
 
+#include "app_identity.h"
 #include "configuration.h"
 #include "platform.h"
 #include "startup_check.h"
@@ -193,13 +194,10 @@ std::string takeLauncher(const CheckOptions& options, const std::string& directo
   std::error_code failure;
   const std::string absolute = std::filesystem::absolute(launcher, failure).string();
   if (!failure) launcher = absolute;
-  const size_t folder = folderLength(launcher);
-  inputs.appDirectory = launcher.substr(0, folder > 1 ? folder - 1 : folder);
-  std::string name = launcher.substr(folder);
-  if (name.size() > 4 && sameIgnoringCase(name.substr(name.size() - 4), ".exe"))
-    name.resize(name.size() - 4);
-  inputs.userOptionsPath = userOptionsPath(userConfigDirectory(), name);
-  return name;
+  const AppIdentity identity = appIdentityOf(launcher);
+  inputs.appDirectory = identity.directory;
+  inputs.userOptionsPath = userOptionsPath(userConfigDirectory(), identity.name);
+  return identity.name;
 }
 
 void note(const Report& report, const std::string& message) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app_identity.h"
 #include "launch_settings.h"
 #include "platform.h"
 #include "tabopt_handlers.h"
@@ -42,13 +43,6 @@ void takeProgramIdentity(const char* programPath) {
   }
   if (!launchSettings.appDirectory.empty())
     launchSettings.workingDirectory = launchSettings.appDirectory;
-}
-
-bool endsWithExe(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string suffix = name.substr(name.size() - 4);
-  for (char& c : suffix) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return suffix == ".exe";
 }
 
 void buildOptionTable(tabopt_option* table, OptionValues* values) {
@@ -120,15 +114,10 @@ char** runInterfaceMode(tabopt_context* context, char** arguments,
 }  // namespace
 
 void takeAppIdentity(const std::string& executable) {
-  size_t separator = findPathSeparator(executable);
-  if (executable.empty() || separator == std::string::npos) return;
-  launchSettings.appDirectory = executable.substr(0, separator);
-  // The root folder keeps its separator: "/" and "C:\" are folders, "" and "C:" are not.
-  if (launchSettings.appDirectory.empty() || launchSettings.appDirectory.back() == ':')
-    launchSettings.appDirectory += executable[separator];
-  std::string name = executable.substr(separator + 1);
-  if (endsWithExe(name)) name.resize(name.size() - 4);
-  launchSettings.appName = name;
+  const AppIdentity identity = appIdentityOf(executable);
+  if (identity.directory.empty()) return;
+  launchSettings.appDirectory = identity.directory;
+  launchSettings.appName = identity.name;
 }
 
 tabopt_result appendVmArg(tabopt_context*, const tabopt_option*, const char* value,
