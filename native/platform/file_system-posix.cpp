@@ -7,10 +7,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
-
-#include "input_file.h"
-
 FileStamp statFile(const std::string& path) {
   FileStamp stamp;
   struct stat status;
@@ -56,19 +52,6 @@ std::vector<std::string> listDirectory(const std::string& path) {
   }
   closedir(directory);
   return names;
-}
-
-bool readWholeFile(const std::string& path, std::string& bytes) {
-  // A FIFO or a device must not make the launcher wait for ever.
-  std::FILE* file = openInputFile(path.c_str());
-  if (!file) return false;
-  bytes.clear();
-  char buffer[65536];
-  size_t count;
-  while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, count);
-  const bool ok = !std::ferror(file);
-  std::fclose(file);
-  return ok;
 }
 
 std::string currentDirectory() {

@@ -69,25 +69,6 @@ std::vector<std::string> listDirectory(const std::string& path) {
   return names;
 }
 
-bool readWholeFile(const std::string& path, std::string& bytes) {
-  HANDLE file = CreateFileW(wideFromUtf8(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  // Devices (CON, COM1) and pipes might never end.
-  if (GetFileType(file) != FILE_TYPE_DISK) {
-    CloseHandle(file);
-    return false;
-  }
-  bytes.clear();
-  char buffer[65536];
-  DWORD got = 0;
-  bool ok = true;
-  while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0)
-    bytes.append(buffer, got);
-  CloseHandle(file);
-  return ok;
-}
-
 std::string currentDirectory() {
   DWORD length = GetCurrentDirectoryW(0, nullptr);
   if (length == 0) return std::string();

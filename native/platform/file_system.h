@@ -36,7 +36,8 @@ bool removeFile(const std::string& path);
 /// The names of a folder's entries without "." and ".."; empty on failure.
 std::vector<std::string> listDirectory(const std::string& path);
 
-/// Reads a whole file; false when it cannot be opened or read.
+/// Reads a whole regular file (as openInputFile opens it); false when it
+/// cannot be opened or read.
 bool readWholeFile(const std::string& path, std::string& bytes);
 
 /// The current working directory, absolute; empty when unknown.
