@@ -8,7 +8,8 @@ import java.util.concurrent.TimeUnit;
 
 /**
  * The Java side of the single-instance tests. main prints its arguments and
- * waits until a launch handed over says "stop"; each launch handed over is
+ * waits until a launch handed over says "stop" (unless its first argument is
+ * "once"); each launch handed over is
  * printed with its working directory. "restart FILE STATUS TIMES" counts its
  * runs in FILE and ends with STATUS for the first TIMES runs.
  */
@@ -29,6 +30,7 @@ public class InstanceProbe {
             return;
         }
         System.out.println("started " + codePoints(args));
+        if (args.length > 0 && args[0].equals("once")) return;
         if (!stop.await(60, TimeUnit.SECONDS)) System.out.println("not stopped");
     }
 
