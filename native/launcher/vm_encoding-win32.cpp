@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "startup_cache.h"
+#include "runtime_layout.h"
 #include "wide_text-win32.h"
 
 namespace {

@@ -10,11 +10,13 @@
 
 #include "app_folder.h"
 #include "exe_identity.h"
+#include "executable_name.h"
 #include "file_util.h"
 #include "icon_image.h"
 #include "jar_listing.h"
 #include "pe_resources.h"
 #include "runtime_image.h"
+#include "runtime_layout.h"
 #include "zip_archive.h"
 
 namespace fs = std::filesystem;
@@ -36,10 +38,6 @@ PackOutcome failed(const std::string& message) { return {packFailed, "Error: " +
 bool exists(const std::string& path) {
   std::error_code code;
   return fs::exists(fs::symlink_status(pathOf(path), code));
-}
-
-std::string launcherFile(const PackOptions& options) {
-  return options.name + (options.target == PackTarget::Windows ? ".exe" : "");
 }
 
 std::string zipName(const PackOptions& options) {
@@ -69,8 +67,7 @@ PackOutcome checkFiles(const PackOptions& options, const std::string& toolFolder
                        Inputs* inputs) {
   inputs->launcher = options.launcher;
   if (inputs->launcher.empty())
-    inputs->launcher = textOf(pathOf(toolFolder) /
-                              (options.target == PackTarget::Windows ? "Vantrel.exe" : "vantrel"));
+    inputs->launcher = textOf(pathOf(toolFolder) / defaultLauncherFileName(options.target));
   std::error_code code;
   if (!fs::is_regular_file(pathOf(inputs->launcher), code))
     return badInput("no launcher at " + inputs->launcher + " (pass --launcher FILE)");
@@ -144,7 +141,7 @@ class FolderBuilder {
   }
 
   bool makeJre(std::string* error) {
-    return makeRuntime(options_, jarPaths(), at("jre"), progress_, error);
+    return makeRuntime(options_, jarPaths(), at(runtimeFolderName), progress_, error);
   }
 
   bool copyJars(std::string* error) {
@@ -157,7 +154,7 @@ class FolderBuilder {
   }
 
   bool copyLauncher(std::string* error) {
-    std::string target = at(launcherFile(options_));
+    std::string target = at(executableFileName(options_.name, options_.target));
     if (options_.target == PackTarget::Linux) return copyOneFile(inputs_.launcher, target, error);
     std::string exe;
     if (!readWholeFile(inputs_.launcher, &exe, error)) return false;
@@ -168,7 +165,7 @@ class FolderBuilder {
     identity.copyright = options_.copyright;
     identity.version = options_.appVersion;
     parseAppVersion(options_.appVersion, identity.versionParts);
-    identity.utf8CodePage = runtimeFeatureVersion(at("jre")) >= 18;
+    identity.utf8CodePage = runtimeFeatureVersion(at(runtimeFolderName)) >= 18;
     identity.icon = inputs_.icon;
     if (!brandExecutable(&exe, identity, error)) {
       *error = "cannot give " + inputs_.launcher + " the application's identity: " + *error;
@@ -183,8 +180,10 @@ class FolderBuilder {
       splash = textOf(pathOf(options_.splash).filename());
       if (!copyOneFile(options_.splash, at(splash), error)) return false;
     }
+    // What the launcher will read is read before the folder goes into place.
     return writeWholeFile(at("config.json"), configurationText(options_, inputs_.jars, splash),
-                          error);
+                          error) &&
+           readsBackAsWritten(folder_, options_, inputs_.jars, splash, error);
   }
 
   bool writeDesktopFiles(std::string* error) {
@@ -246,7 +245,8 @@ PackOutcome buildAndPlace(const PackOptions& options, const Inputs& inputs,
     zip = temporaryPath(options, "zip");
     ok = writeZip(folder, options.name, zip, &error) && !FolderBuilder::stopped(stop, &error);
   }
-  unsigned long long runtimeSize = ok ? folderSize(textOf(pathOf(folder) / "jre")) : 0;
+  unsigned long long runtimeSize =
+      ok ? folderSize(textOf(pathOf(folder) / runtimeFolderName)) : 0;
   ok = ok && moveIntoPlace(folder, inputs.finalFolder, options, &error) &&
        (zip.empty() || moveIntoPlace(zip, inputs.zipPath, options, &error));
   if (!ok) {

@@ -149,7 +149,7 @@ std::string fillOptions(const RawOptions& raw, PackOptions* options) {
   options->mainClass = raw.mainClass;
   options->input = raw.input;
   options->output = raw.output;
-  options->target = hostTarget();
+  options->target = hostOs;
   std::string target = text(raw.target);
   if (target == "windows") options->target = PackTarget::Windows;
   else if (target == "linux") options->target = PackTarget::Linux;
@@ -178,14 +178,6 @@ std::string fillOptions(const RawOptions& raw, PackOptions* options) {
 }
 
 }  // namespace
-
-PackTarget hostTarget() {
-#ifdef _WIN32
-  return PackTarget::Windows;
-#else
-  return PackTarget::Linux;
-#endif
-}
 
 const char* targetName(PackTarget target) {
   return target == PackTarget::Windows ? "windows" : "linux";

@@ -12,9 +12,6 @@ constexpr char pathListSeparator = ';';
 constexpr char pathListSeparator = ':';
 #endif
 
-/// The Java runtime library, relative to the working directory.
-extern const char* const vmRuntimeLibraryPath;
-
 /// The running program's own file as an absolute path (UTF-8 on Windows),
 /// taken from the system (/proc/self/exe, GetModuleFileNameW), never from
 /// argv[0]: symbolic links are resolved on POSIX. Empty when unknown.
@@ -47,11 +44,14 @@ struct VmEntryPoints {
   void* createVm = nullptr;
 };
 
-/// Loads the Java runtime library of the runtime folder `runtimeHome` (its
-/// "jre": lib/server/libjvm.so, or bin\server\jvm.dll with bin as the folder
-/// of its own DLLs) and finds its two entry points. On failure the system's
-/// error has been reported (reportSystemError) and false returned.
-bool loadVmRuntimeLibrary(const std::string& runtimeHome, VmEntryPoints* entryPoints);
+/// Loads the Java runtime library `library` (a path relative to the runtime
+/// folder `runtimeHome`, with the system's separators) and finds its two
+/// entry points. On Windows the runtime's "bin" folder, which holds its own
+/// DLLs, becomes the folder DLLs are loaded from. On failure the system's
+/// error has been reported (reportSystemError, naming the library's file)
+/// and false returned.
+bool loadVmRuntimeLibrary(const std::string& runtimeHome, const std::string& library,
+                          VmEntryPoints* entryPoints);
 
 /// Writes "Error code [N] when trying to <description>: <system text>" to
 /// standard error for the calling thread's last error.
