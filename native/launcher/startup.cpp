@@ -29,6 +29,7 @@ void showSplash(const LaunchPlan& plan) {
 void dropUnspellable(const std::string& runtimeHome, StartupCachePlan& plan) {
   std::vector<std::string> options = plan.vmOptions;
   std::vector<std::string*> texts;
+  texts.reserve(options.size());
   for (std::string& option : options) texts.push_back(&option);
   if (encodeVmOptions(runtimeHome, texts).empty()) return;
   if (!plan.recording.empty()) removeFile(plan.recording);

@@ -11,6 +11,7 @@ namespace {
 
 std::vector<std::string> classPathOf(const std::vector<std::string>& jars) {
   std::vector<std::string> entries;
+  entries.reserve(jars.size());
   for (const std::string& jar : jars) entries.push_back("lib/" + jar);
   return entries;
 }

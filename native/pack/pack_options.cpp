@@ -211,6 +211,7 @@ PackCommandLine parsePackCommandLine(const std::vector<std::string>& arguments) 
     return result;
   }
   std::vector<char*> vector;
+  vector.reserve(arguments.size() + 1);
   for (const std::string& argument : arguments)
     vector.push_back(const_cast<char*>(argument.c_str()));
   vector.push_back(nullptr);

@@ -176,6 +176,8 @@ std::string toUtf8(const char* text) {
   static const std::string codeset = userCodeset();
   if (codesetIsUtf8OrPlain(codeset)) return text;
   iconv_t converter = iconv_open("UTF-8", codeset.c_str());
+  // iconv_open fails with the handle (iconv_t)-1.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
   if (converter == reinterpret_cast<iconv_t>(-1)) return text;
   std::string result = convertWithIconv(converter, text);
   iconv_close(converter);

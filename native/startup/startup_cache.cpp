@@ -190,7 +190,7 @@ std::string decide(const StartupCacheRequest& request, StartupCachePlan& plan) {
 std::string findComplete(const StartupCacheRequest& request, const StartupCachePlan& plan,
                          bool removeDamaged) {
   for (const std::string& name : completeFiles(request, plan.key, plan.mechanism)) {
-    const std::string path = inFolder(request, name);
+    std::string path = inFolder(request, name);
     if (holdsRecordedSize(path, name, plan.key)) return path;
     if (removeDamaged) removeFile(path);
   }
