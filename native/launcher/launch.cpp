@@ -65,6 +65,20 @@ StepResult<VmEntryPoints> loadRuntime(const LaunchPlan& plan) {
   return {entryPoints, std::nullopt};
 }
 
+/// The VM's arguments with the runtime's defaults and no options yet.
+StepResult<JavaVMInitArgs> defaultVmArgs(const VmEntryPoints& runtime) {
+  auto getDefaultArgs =
+      reinterpret_cast<GetDefaultJavaVMInitArgsFunction>(runtime.getDefaultArgs);
+  JavaVMInitArgs args{};
+  args.version = JNI_VERSION_1_8;
+  args.nOptions = 0;
+  args.options = nullptr;
+  args.ignoreUnrecognized = JNI_TRUE;
+  if (getDefaultArgs(&args) < 0)
+    return StepResult<JavaVMInitArgs>::stop(fail("failed to load default Java VM arguments!"));
+  return {args, std::nullopt};
+}
+
 /// The options the VM is created with.
 struct VmOptions {
   JavaVMOption* options = nullptr;  ///< allocated with new[], as releaseVmOptions expects
@@ -99,30 +113,21 @@ std::vector<std::string> allVmArgs(const LaunchPlan& plan) {
 
 int runLaunch(const LaunchPlan& plan, const VmRunner& runner) {
   applyEnvironment(plan);
-  const StepResult<VmEntryPoints> entryPoints = loadRuntime(plan);
-  if (entryPoints.stops()) return *entryPoints.exitStatus;
+  const StepResult<VmEntryPoints> runtime = loadRuntime(plan);
+  if (runtime.stops()) return *runtime.exitStatus;
   std::vector<std::string> vmArgs = allVmArgs(plan);
-  auto getDefaultArgs =
-      reinterpret_cast<GetDefaultJavaVMInitArgsFunction>(entryPoints.value.getDefaultArgs);
-  auto createVm = reinterpret_cast<CreateJavaVMFunction>(entryPoints.value.createVm);
-
-  JavaVMInitArgs args{};
-  args.version = JNI_VERSION_1_8;
-  args.nOptions = 0;
-  args.options = nullptr;
-  args.ignoreUnrecognized = JNI_TRUE;
-  if (getDefaultArgs(&args) < 0) return fail("failed to load default Java VM arguments!");
-
+  StepResult<JavaVMInitArgs> args = defaultVmArgs(runtime.value);
+  if (args.stops()) return *args.exitStatus;
   const StepResult<VmOptions> options = prepareVmOptions(plan, std::move(vmArgs));
   if (options.stops()) return *options.exitStatus;
-  args.nOptions = options.value.count;
-  args.options = options.value.options;
-
+  args.value.nOptions = options.value.count;
+  args.value.options = options.value.options;
+  auto createVm = reinterpret_cast<CreateJavaVMFunction>(runtime.value.createVm);
   // The task's end is the process's end: the VM may still run threads.
-  const VmOptions prepared = options.value;
-  VmTask task = [&plan, createVm, &args, prepared]() {
-    exitProcess(runVmTask(plan.settings, createVm, args, prepared.count, prepared.options));
+  VmTask task = [&plan, createVm, &args, prepared = options.value]() {
+    exitProcess(
+        runVmTask(plan.settings, createVm, args.value, prepared.count, prepared.options));
   };
-  runner(std::move(task), args);
+  runner(std::move(task), args.value);
   return 0;
 }
