@@ -64,10 +64,11 @@ void reportSystemError(const char* description);
 std::string toUtf8(const char* text);
 
 /// Ends the process through the normal exit path (exit handlers run, streams
-/// are flushed). Every fatal error of the launcher ends here.
+/// are flushed). Only the entry points, the end of the VM task and the VM's
+/// exit hook call it; everything else returns its status to them.
 [[noreturn]] void exitProcess(int status);
 
-/// Test and fuzzing seam: a hook that exitProcess calls first. The hook must
-/// not return (a harness throws from it); if it does, the process exits.
+/// A hook that exitProcess calls first, such as the Windows entry's showing
+/// of a failure. The process exits when it returns.
 using ExitHook = void (*)(int status);
 void setExitHook(ExitHook hook);
