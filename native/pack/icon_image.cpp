@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <memory>
 
 #include "bytes.h"
@@ -15,8 +16,13 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBI_NO_STDIO
 #define STBI_WRITE_NO_STDIO
-// The decoder's own limit, behind the header checks below.
+// The decoder's own limit, behind the header checks below, and only the
+// formats icons come in: fewer decoders, less to go wrong with hostile input.
 #define STBI_MAX_DIMENSIONS 1024
+#define STBI_ONLY_PNG
+#define STBI_ONLY_BMP
+#define STBI_ONLY_JPEG
+#define STBI_ONLY_GIF
 #include <stb_image.h>
 #include <stb_image_resize.h>
 #include <stb_image_write.h>
@@ -63,11 +69,25 @@ bool isIco(const std::string& data) {
          le16(data, ico::count) > 0;
 }
 
+/// The chunks of a PNG file lie inside it and its data chunks are not
+/// empty (the decoder trips over an empty one).
+bool pngChunksFit(const std::string& png) {
+  constexpr size_t lengthAndType = 8, checksum = 4;
+  uint64_t at = 8;
+  while (fits(png, at, lengthAndType)) {
+    uint32_t length = bytes::be32(png, at);
+    if (length == 0 && png.compare(at + 4, 4, "IDAT") == 0) return false;
+    if (png.compare(at + 4, 4, "IEND") == 0) return true;
+    at += lengthAndType + uint64_t{length} + checksum;
+  }
+  return at == png.size();
+}
+
 /// Width and height from a PNG's IHDR chunk, which must come first.
 bool pngSize(const std::string& png, uint32_t* width, uint32_t* height) {
   constexpr size_t chunkLength = 8, chunkType = 12, ihdrWidth = 16, ihdrHeight = 20;
   if (!fits(png, 0, 24) || !isPng(png) || bytes::be32(png, chunkLength) != 13 ||
-      png.compare(chunkType, 4, "IHDR") != 0)
+      png.compare(chunkType, 4, "IHDR") != 0 || !pngChunksFit(png))
     return false;
   *width = bytes::be32(png, ihdrWidth);
   *height = bytes::be32(png, ihdrHeight);
@@ -82,7 +102,7 @@ std::string sizeText(uint32_t width, uint32_t height) {
 bool pictureSize(const std::string& data, uint32_t* width, uint32_t* height, std::string* error) {
   if (isPng(data)) {
     if (pngSize(data, width, height)) return true;
-    return fail(error, "a damaged PNG picture (no IHDR chunk)");
+    return fail(error, "a damaged PNG picture");
   }
   int w = 0, h = 0, channels = 0;
   if (!stbi_info_from_memory(reinterpret_cast<const unsigned char*>(data.data()),
@@ -255,6 +275,16 @@ bool scalePicture(const std::string& data, std::vector<IconImage>* images, std::
   if (!rgba) return fail(error, std::string("not a readable picture (") + stbi_failure_reason() + ")");
   int side = 0;
   Pixels square = squared(rgba.get(), w, h, &side);
+  // A large picture is scaled once to the largest size, the others are made
+  // from that: one pass over its pixels instead of one per size.
+  int largest = iconSizes[std::size(iconSizes) - 1];
+  if (side > largest) {
+    Pixels scaled(static_cast<size_t>(largest) * largest * 4);
+    stbir_resize_uint8_srgb(square.data(), side, side, 0, scaled.data(), largest, largest, 0, 4,
+                            3, 0);
+    square.swap(scaled);
+    side = largest;
+  }
   for (int size : iconSizes) {
     Pixels scaled(static_cast<size_t>(size) * size * 4);
     stbir_resize_uint8_srgb(square.data(), side, side, 0, scaled.data(), size, size, 0, 4, 3, 0);

@@ -449,14 +449,20 @@ def test_hostile(options):
     work = os.path.abspath(options.work)
     hostile_fixtures(work, options)
     base = {"--name": "Hello App", "--main-class": "hello.Main", "--input": "input",
-            "--output": "out", "--runtime": "linux-runtime"}
+            "--output": "out", "--runtime": "linux-runtime", "--target": "linux"}
     failures = []
     for what, changes, status, message in HOSTILE_CASES:
+        # The Windows build writes no zip archives, and a Windows command line
+        # holds at most 32767 characters: too few for an overlong version text.
+        if options.wine and ("--zip" in changes or len(str(changes)) > 32767):
+            continue
         arguments = dict(base, **changes)
-        command = [options.pack]
+        command = [options.wine] if options.wine else []
+        command += [options.pack]
         for option, value in arguments.items():
             command += [option] if value is True else [option, value]
         code, out, err = run(command, cwd=work)
+        out, err = out.replace("\\", "/"), err.replace("\\", "/")
         output = os.path.join(work, "out")
         left = os.listdir(output)
         shown = (out + err)[:600]
