@@ -462,7 +462,8 @@ def test_hostile(options):
         for option, value in arguments.items():
             command += [option] if value is True else [option, value]
         code, out, err = run(command, cwd=work)
-        out, err = out.replace("\\", "/"), err.replace("\\", "/")
+        if options.wine:
+            out, err = out.replace("\\", "/"), err.replace("\\", "/")
         output = os.path.join(work, "out")
         left = os.listdir(output)
         shown = (out + err)[:600]
