@@ -207,9 +207,12 @@ bool readIco(const std::string& data, std::vector<IconImage>* images, std::strin
       return fail(error, "its images hold more than " +
                              std::to_string(maximumIconFileBytes >> 20) + " MiB");
     IconImage image;
-    image.width = bytes::byteAt(data, entry + ico::width) ? bytes::byteAt(data, entry + ico::width) : 256;
-    image.height = bytes::byteAt(data, entry + ico::height) ? bytes::byteAt(data, entry + ico::height) : 256;
-    image.colorCount = bytes::byteAt(data, entry + ico::colorCount);
+    // A side of 0 stands for 256.
+    image.width = static_cast<int>(bytes::byteAt(data, entry + ico::width));
+    image.height = static_cast<int>(bytes::byteAt(data, entry + ico::height));
+    if (image.width == 0) image.width = 256;
+    if (image.height == 0) image.height = 256;
+    image.colorCount = static_cast<int>(bytes::byteAt(data, entry + ico::colorCount));
     image.bitCount = static_cast<int>(le16(data, entry + ico::bitCount));
     image.data = data.substr(offset, size);
     if (!checkIconImage(image, error))
@@ -251,7 +254,7 @@ std::string bitmapOf(const Pixels& rgba, int side) {
   append16(&bitmap, 1);
   append16(&bitmap, 32);
   append32(&bitmap, dib::plain);
-  append32(&bitmap, static_cast<uint32_t>(side * side * 4 + maskRow * side));
+  append32(&bitmap, static_cast<uint32_t>(size_t{4} * side * side + maskRow * side));
   bitmap.append(16, '\0');
   for (int y = side - 1; y >= 0; --y)
     for (int x = 0; x < side; ++x) {

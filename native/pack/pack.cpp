@@ -71,8 +71,24 @@ PackOutcome checkMainClass(const std::string& jar, const JarEntry& entry) {
   return {};
 }
 
-/// Every jar is a readable zip archive (and has a name a zip archive can
-/// hold when one is made); one of them holds the main class.
+/// One jar is a readable zip archive with a name a zip archive can hold
+/// when one is made; its entry `classFile`, when it has one, in `*found`.
+PackOutcome checkJar(const std::string& path, bool zip, const std::string& classFile,
+                     JarEntry* found) {
+  std::vector<JarEntry> entries;
+  std::string error;
+  if (zip && !isUtf8(textOf(pathOf(path).filename())))
+    return badInput("cannot use the jar " + shownUtf8(path) +
+                    " with --zip: its name is not UTF-8, which zip archives need");
+  if (!readJarDirectory(path, &entries, &error)) return badInput("cannot read " + path + ": " + error);
+  auto entry = std::find_if(entries.begin(), entries.end(),
+                            [&](const JarEntry& candidate) { return candidate.name == classFile; });
+  if (found && entry != entries.end()) *found = *entry;
+  return {};
+}
+
+/// Every jar passes checkJar; one of them holds the main class, which must
+/// be a class file.
 PackOutcome checkJars(const PackOptions& options, Inputs* inputs) {
   std::error_code code;
   if (!fs::is_directory(pathOf(options.input), code))
@@ -82,15 +98,10 @@ PackOutcome checkJars(const PackOptions& options, Inputs* inputs) {
   std::string classFile = classFileOf(options.mainClass), mainJar;
   JarEntry mainEntry;
   for (const std::string& jar : inputs->jars) {
-    std::vector<JarEntry> entries;
-    std::string error, path = textOf(pathOf(options.input) / pathOf(jar));
-    if (options.zip && !isUtf8(jar))
-      return badInput("cannot use the jar " + shownUtf8(path) +
-                      " with --zip: its name is not UTF-8, which zip archives need");
-    if (!readJarDirectory(path, &entries, &error)) return badInput("cannot read " + path + ": " + error);
-    auto found = std::find_if(entries.begin(), entries.end(),
-                              [&](const JarEntry& entry) { return entry.name == classFile; });
-    if (mainJar.empty() && found != entries.end()) mainJar = path, mainEntry = *found;
+    std::string path = textOf(pathOf(options.input) / pathOf(jar));
+    PackOutcome outcome = checkJar(path, options.zip, classFile, mainJar.empty() ? &mainEntry : nullptr);
+    if (outcome.status != packOk) return outcome;
+    if (mainJar.empty() && !mainEntry.name.empty()) mainJar = path;
   }
   if (!mainJar.empty()) return checkMainClass(mainJar, mainEntry);
   return badInput("the main class " + options.mainClass + " (" + classFile +

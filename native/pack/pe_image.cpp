@@ -73,9 +73,9 @@ bool readOptionalHeader(std::string_view file, size_t optionalSize, PeImage* ima
   image->checkSum = le32(file, at + optional::checkSum);
   unsigned count = static_cast<unsigned>(
       std::min<uint32_t>(le32(file, at + optional::directoryCount), optional::maximumDirectories));
-  if (count <= peSecurityDirectory || optional::directories + 8u * count > optionalSize)
+  if (count <= peSecurityDirectory || optional::directories + size_t{8} * count > optionalSize)
     return fail(error, "its optional header is too short for its data directories");
-  for (unsigned i = 0; i < count; ++i)
+  for (size_t i = 0; i < count; ++i)
     image->directories.push_back({le32(file, at + optional::directories + 8 * i),
                                   le32(file, at + optional::directories + 8 * i + 4)});
   return true;

@@ -375,6 +375,7 @@ bool entryLess(const ResourceEntry* a, const ResourceEntry* b) {
 
 std::vector<const ResourceEntry*> sorted(const std::vector<ResourceEntry>& entries) {
   std::vector<const ResourceEntry*> order;
+  order.reserve(entries.size());
   for (const ResourceEntry& entry : entries) order.push_back(&entry);
   std::sort(order.begin(), order.end(), entryLess);
   return order;
