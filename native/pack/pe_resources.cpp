@@ -274,13 +274,25 @@ bool findResourceSection(const PeImage& image, size_t* index, std::string* error
 }
 
 /// The sections after the resource section must be ones the program does
-/// not use at run time: they move.
+/// not use at run time: they move. Nothing else may point into the resource
+/// section: what it holds is replaced.
 bool checkMovable(const PeImage& image, size_t resources, std::string* error) {
   for (size_t i = resources + 1; i < image.sections.size(); ++i)
     if (!image.sections[i].discardable()) {
       *error = "its resource section is followed by sections the program uses";
       return false;
     }
+  const PeSection& section = image.sections[resources];
+  uint64_t end = bytes::alignUp(uint64_t{section.virtualAddress} + section.extent(),
+                                image.sectionAlignment);
+  for (size_t i = 0; i < image.directories.size(); ++i) {
+    uint32_t rva = image.directories[i].rva;
+    if (i != peResourceDirectory && i != peSecurityDirectory && rva >= section.virtualAddress &&
+        rva < end) {
+      *error = "its data directory " + std::to_string(i) + " lies in its resource section";
+      return false;
+    }
+  }
   return true;
 }
 
