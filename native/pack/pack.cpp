@@ -12,6 +12,7 @@
 #include "exe_identity.h"
 #include "file_util.h"
 #include "icon_image.h"
+#include "installers.h"
 #include "jar_listing.h"
 #include "pe_resources.h"
 #include "runtime_image.h"
@@ -28,6 +29,7 @@ struct Inputs {
   std::vector<IconImage> icon;
   std::string finalFolder;
   std::string zipPath;
+  InstallerPlan installers;
 };
 
 PackOutcome badInput(const std::string& message) { return {packBadInput, "Error: " + message}; }
@@ -120,7 +122,7 @@ class FolderBuilder {
     using Step = bool (FolderBuilder::*)(std::string*);
     for (Step step : {&FolderBuilder::copyJars, &FolderBuilder::makeJre,
                       &FolderBuilder::copyLauncher, &FolderBuilder::writeConfiguration,
-                      &FolderBuilder::writeDesktopFiles})
+                      &FolderBuilder::writeDesktopFiles, &FolderBuilder::signPrograms})
       if (stopped(stop, error) || !(this->*step)(error)) return false;
     return !stopped(stop, error);
   }
@@ -199,6 +201,10 @@ class FolderBuilder {
                           desktopEntry(options_, "/opt/" + options_.name), error);
   }
 
+  bool signPrograms(std::string* error) {
+    return signAppPrograms(inputs_.installers, folder_, options_.output, progress_, error);
+  }
+
   const PackOptions& options_;
   const Inputs& inputs_;
   std::string folder_;
@@ -246,12 +252,20 @@ PackOutcome buildAndPlace(const PackOptions& options, const Inputs& inputs,
     zip = temporaryPath(options, "zip");
     ok = writeZip(folder, options.name, zip, &error) && !FolderBuilder::stopped(stop, &error);
   }
+  std::string work = temporaryPath(options, "installers");
+  ok = ok && buildInstallers(inputs.installers, options, folder, inputs.icon, work, progress,
+                             stop, &error);
+  removeQuietly(work);
   unsigned long long runtimeSize = ok ? folderSize(textOf(pathOf(folder) / "jre")) : 0;
   ok = ok && moveIntoPlace(folder, inputs.finalFolder, options, &error) &&
        (zip.empty() || moveIntoPlace(zip, inputs.zipPath, options, &error));
+  for (const InstallerOutput& output : inputs.installers.outputs)
+    ok = ok && moveIntoPlace(output.temporaryPath, output.path, options, &error);
   if (!ok) {
     removeQuietly(folder);
     if (!zip.empty()) removeQuietly(zip);
+    for (const InstallerOutput& output : inputs.installers.outputs)
+      removeQuietly(output.temporaryPath);
     if (FolderBuilder::stopped(stop, &error)) return {packInterrupted, "Error: " + error};
     return failed(error);
   }
@@ -270,6 +284,8 @@ PackOutcome runPack(const PackOptions& options, const std::string& toolFolder,
   if (outcome.status == packOk && !checkRuntimeInputs(options, &error))
     outcome = badInput(error);
   if (outcome.status == packOk) outcome = checkFiles(options, toolFolder, &inputs);
+  if (outcome.status == packOk && !planInstallers(options, &inputs.installers, &error))
+    outcome = badInput(error);
   if (outcome.status == packOk) outcome = checkOutput(options, &inputs);
   if (outcome.status != packOk) return outcome;
   return buildAndPlace(options, inputs, progress, stop);
