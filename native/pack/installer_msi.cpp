@@ -79,7 +79,7 @@ class WxsWriter {
     out_ = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
            "<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">\n";
     out_ += "  <Product Id=\"*\"" + attribute("Name", options_.name) +
-            " Language=\"1033\" Codepage=\"65001\"" +
+            " Language=\"1033\"" + attribute("Codepage", codepage()) +
             attribute("Version", productVersion(options_.appVersion, false)) +
             attribute("Manufacturer", vendor) + attribute("UpgradeCode", layout_.upgradeCode) +
             ">\n";
@@ -104,6 +104,18 @@ class WxsWriter {
   }
 
  private:
+  /// Windows-1252 when the texts have no characters beyond Latin-1 (UTF-8
+  /// lead bytes from 0xC4 on), which Windows Installer handles everywhere;
+  /// else UTF-8.
+  std::string codepage() const {
+    std::string texts = options_.name + options_.vendor + options_.description;
+    for (const FileAssociation& association : options_.associations)
+      texts += association.description;
+    for (unsigned char c : texts)
+      if (c >= 0xC4) return "65001";
+    return "1252";
+  }
+
   void upgrades() {
     // Older versions and this one rebuilt are replaced; a newer one stops
     // the installation with the message.

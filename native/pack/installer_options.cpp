@@ -194,8 +194,7 @@ std::string packageName(const std::string& name) {
     else if (!package.empty() && package.back() != '-')
       package += '-';
   }
-  while (!package.empty() && !isAsciiLetterOrDigit(static_cast<unsigned char>(package.back())))
-    package.pop_back();
+  while (!package.empty() && package.back() == '-') package.pop_back();
   if (package.size() < 2 || !isAsciiLetterOrDigit(static_cast<unsigned char>(package[0])))
     return "";
   return package;

@@ -15,7 +15,8 @@ bool parseFileAssociation(const std::string& text, FileAssociation* association)
 std::string defaultAppUserModelId(const std::string& vendor, const std::string& name);
 
 /// The Debian and RPM package name of NAME: lower case, runs of other
-/// characters than a-z, 0-9, '+' and '.' as one '-'; empty when none is left.
+/// characters than a-z, 0-9, '+' and '.' as one '-' (none at the end); empty
+/// when it would not start with a letter or digit or be shorter than two.
 std::string packageName(const std::string& name);
 
 /// Checks the installer options against each other and the target; an empty

@@ -48,9 +48,10 @@ std::string rpmSpec(const PackOptions& options, const std::vector<std::string>& 
           " \"%{buildroot}/\"\n";
   spec += "\n%files\n/opt/" + package + "\n/usr/bin/" + package + "\n";
   for (const std::string& file : sharedFiles) spec += "/" + specValue(file) + "\n";
+  // The scriptlets are the script without its #! line (rpm runs them with /bin/sh).
   std::string script = refreshScript();
   script = script.substr(script.find('\n') + 1);
-  return spec + "\n%post\n" + specValue(script) + "\n%postun\n" + specValue(script);
+  return spec + "\n%post\n" + script + "\n%postun\n" + script;
 }
 
 bool buildRpm(const PackOptions& options, const std::string& folder,
