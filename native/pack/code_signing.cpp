@@ -151,7 +151,8 @@ bool loadSigningKey(const PackOptions& options, SigningKey* key, std::string* er
 }
 
 bool signFiles(const SigningKey& key, const std::vector<std::string>& files,
-               const std::string& workFolder, std::ostream& progress, std::string* error) {
+               const std::string& what, const std::string& workFolder, std::ostream& progress,
+               std::string* error) {
   if (files.empty()) return true;
   PrivateFolder folder(workFolder);
   if (folder.path().empty()) {
@@ -161,8 +162,7 @@ bool signFiles(const SigningKey& key, const std::vector<std::string>& files,
   if (!writePrivateFile(folder.at("password"), key.password, error) ||
       !writePrivateFile(folder.at("trusted.pem"), key.certificatesPem, error))
     return false;
-  progress << "Signing " << (files.size() == 1 ? files[0] : std::to_string(files.size()) +
-                                " programs") << " (osslsigncode) ..." << std::endl;
+  progress << "Signing " << what << " (osslsigncode) ..." << std::endl;
   for (const std::string& file : files)
     if (!signOne(key, folder, file, error)) return false;
   return true;

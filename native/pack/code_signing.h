@@ -23,11 +23,13 @@ struct SigningKey {
 /// password, no key or certificate in it).
 bool loadSigningKey(const PackOptions& options, SigningKey* key, std::string* error);
 
-/// Signs each of `files` in place and verifies the signature. The password
-/// is handed to osslsigncode in a file of a private folder made inside
-/// `workFolder`, removed again before returning.
+/// Signs each of `files` in place and verifies the signature, with a
+/// progress line naming `what`. The password is handed to osslsigncode in a
+/// file of a private folder made inside `workFolder`, removed again before
+/// returning.
 bool signFiles(const SigningKey& key, const std::vector<std::string>& files,
-               const std::string& workFolder, std::ostream& progress, std::string* error);
+               const std::string& what, const std::string& workFolder, std::ostream& progress,
+               std::string* error);
 
 /// The .exe files under `folder`, sorted.
 std::vector<std::string> programsIn(const std::string& folder);

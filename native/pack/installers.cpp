@@ -64,7 +64,9 @@ bool planInstallers(const PackOptions& options, InstallerPlan* plan, std::string
 
 bool signAppPrograms(const InstallerPlan& plan, const std::string& folder,
                      const std::string& workFolder, std::ostream& progress, std::string* error) {
-  return !plan.sign || signFiles(plan.key, programsIn(folder), workFolder, progress, error);
+  std::vector<std::string> programs = programsIn(folder);
+  return !plan.sign || signFiles(plan.key, programs, std::to_string(programs.size()) +
+                                 " programs", workFolder, progress, error);
 }
 
 bool buildInstallers(const InstallerPlan& plan, const PackOptions& options,
@@ -87,7 +89,8 @@ bool buildInstallers(const InstallerPlan& plan, const PackOptions& options,
             ? buildMsi(options, source, plan.msiTools, work, output.temporaryPath,
                        error) &&
                   (!plan.sign ||
-                   signFiles(plan.key, {output.temporaryPath}, workFolder, progress, error))
+                   signFiles(plan.key, {output.temporaryPath}, output.path, workFolder, progress,
+                             error))
         : output.kind == "deb"
             ? buildDeb(options, source, icon, plan.debTools, work, output.temporaryPath, error)
             : buildRpm(options, source, icon, plan.rpmTools, work, output.temporaryPath, error);
