@@ -295,6 +295,19 @@ ERROR_CASES = [
     ("unknown module", {"--add-modules": "no.such.module"}, 1, "jlink failed (exit status"),
     ("launcher not an exe", {"--target": "windows", "--jmods": "input", "--launcher":
      "input/hello.jar"}, 2, "cannot use the launcher input/hello.jar: not a 64-bit Windows"),
+    ("msi for linux", {"--installer": "msi"}, 2,
+     "Invalid value for option --installer: msi (msi is for --target windows)"),
+    ("association without installer", {"--file-association": "txt:Text"}, 2,
+     "need an --installer"),
+    ("association without description", {"--installer": "rpm", "--file-association": "txt"},
+     2, "Invalid value for option --file-association: txt"),
+    ("scheme not a scheme", {"--installer": "rpm", "--url-scheme": "1x"}, 2,
+     "Invalid value for option --url-scheme: 1x"),
+    ("deb without maintainer", {"--installer": "deb"}, 2, "A deb package needs --maintainer"),
+    ("signing for linux", {"--sign-pkcs12": "x.p12", "--sign-password-env": "P"}, 2,
+     "--sign-pkcs12 signs Windows programs: it needs --target windows"),
+    ("installer exists", {"--installer": "rpm", "--output": "existing-rpm"}, 2,
+     "hello-app-1.0.0-1.x86_64.rpm already exists (pass --force"),
 ]
 
 
@@ -306,6 +319,8 @@ def error_fixtures(work, options):
     open(os.path.join(work, "nojars", "readme.txt"), "w").write("no jars")
     open(os.path.join(work, "badjar", "app.jar"), "w").write("not a zip")
     open(os.path.join(work, "notes.txt"), "w").write("not a picture")
+    os.makedirs(os.path.join(work, "existing-rpm"), exist_ok=True)
+    open(os.path.join(work, "existing-rpm", "hello-app-1.0.0-1.x86_64.rpm"), "w").write("rpm")
     return inputs
 
 
