@@ -3,8 +3,6 @@
 
 #include <uuid/uuid.h>
 
-#include <cctype>
-
 namespace {
 
 /// The namespace of the UUIDs vantrel-pack derives (itself a random UUID,

@@ -27,7 +27,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from run_pack import ROOT, SKIPPED, Failure, check, icon_png, make_jar, run  # noqa: E402
+from run_pack import ROOT, SKIPPED, check, icon_png, make_jar, run, run_test  # noqa: E402
 
 PASSWORD_VARIABLE = "VANTREL_TEST_SIGNING_PASSWORD"
 
@@ -331,14 +331,7 @@ def main():
     parser.add_argument("--wine")
     parser.add_argument("--work", required=True)
     options = parser.parse_args()
-    os.makedirs(options.work, exist_ok=True)
-    try:
-        {"linux": test_linux, "msi": test_msi}[options.mode](options)
-    except Failure as failure:
-        print("FAILED: %s" % failure)
-        return 1
-    print("ok")
-    return 0
+    return run_test({"linux": test_linux, "msi": test_msi}[options.mode], options)
 
 
 if __name__ == "__main__":

@@ -508,10 +508,15 @@ def main():
     parser.add_argument("--wine")
     parser.add_argument("--work", required=True)
     options = parser.parse_args()
+    return run_test({"linux": test_linux, "windows": test_windows, "resources": test_resources,
+                     "errors": test_errors, "hostile": test_hostile}[options.mode], options)
+
+
+def run_test(test, options):
+    """Runs a test with its work folder made: 0, or 1 with the failure printed."""
     os.makedirs(options.work, exist_ok=True)
     try:
-        {"linux": test_linux, "windows": test_windows, "resources": test_resources,
-         "errors": test_errors, "hostile": test_hostile}[options.mode](options)
+        test(options)
     except Failure as failure:
         print("FAILED: %s" % failure)
         return 1
