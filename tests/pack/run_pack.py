@@ -88,12 +88,12 @@ def pack(options, inputs, output, *extra):
     return os.path.join(output, "Hello App")
 
 
-def check_config(app, vm_options):
+def check_config(app, vm_options, **more):
     with open(os.path.join(app, "config.json"), encoding="utf-8") as file:
         config = json.load(file)
-    expected = {"mainClass": "hello.Main",
-                "classPath": ["lib/a-util.jar", "lib/hello.jar"],
-                "vmArgs": vm_options, "startupCache": True, "splash": "icon.png"}
+    expected = dict({"mainClass": "hello.Main",
+                     "classPath": ["lib/a-util.jar", "lib/hello.jar"],
+                     "vmArgs": vm_options, "startupCache": True, "splash": "icon.png"}, **more)
     check(config == expected, "config.json: %r" % config)
 
 
@@ -181,7 +181,8 @@ def test_windows(options):
                "Says hello", "--copyright", "(c) 2026 Acme", "--startup-cache",
                "--splash", png)
     exe = os.path.join(app, "Hello App.exe")
-    check_config(app, [])
+    # The taskbar identity made of the vendor and the name.
+    check_config(app, [], appUserModelId="Acme\u00dcber.HelloApp")
     strings = version_strings(exe)
     expected = {"CompanyName": "Acme \u00dcber", "FileDescription": "Says hello",
                 "FileVersion": "2.1.3.4", "InternalName": "Hello App",
