@@ -270,6 +270,10 @@ def test_msi(options):
     exe = os.path.join(os.path.dirname(msis["1.2.0"]), "Hello App", "Hello App.exe")
     verify_signature(exe, ca)
     verify_signature(msis["1.2.0"], ca)
+    # wixl writes no shortcut properties; the table msibuild adds gives both
+    # shortcuts the AppUserModelID (wine ignores it, Windows reads it).
+    status, table, err = run(["msiinfo", "export", msis["1.2.0"], "MsiShortcutProperty"])
+    check(table.count("\tAcme\u00dcber.HelloApp") == 2, "shortcut properties: " + table + err)
     verify_signature(os.path.join(os.path.dirname(exe), "jre", "bin", "java.exe"), ca)
     wine = Wine(options.wine, work)
     try:
