@@ -43,6 +43,7 @@ struct Configuration {
   ClassPath classPath;
   bool startupCache = false;  ///< "startupCache"
   std::string splashImage;    ///< "splash"
+  std::string appUserModelId;  ///< "appUserModelId"
   bool userOptionsRead = false;  ///< the user's VM options file exists and was read
   Diagnostics diagnostics;
 };

@@ -141,6 +141,10 @@ void readStartupCache(ConfigurationReader& reader, const JsonValue* value) {
   if (value) reader.result.startupCache = value->type() == JsonType::True;
 }
 
+void readAppUserModelId(ConfigurationReader& reader, const JsonValue* value) {
+  if (value) reader.result.appUserModelId = std::string(value->text());
+}
+
 void readSplash(ConfigurationReader& reader, const JsonValue* value) {
   if (!value) return;
   if (holdsNulByte(value->text()))
@@ -164,6 +168,10 @@ const std::vector<ConfigKey>& configKeys() {
        "no 'classPath' array found in config!", readClassPath},
       {"startupCache", kindBoolean, "true or false", nullptr, readStartupCache},
       {"splash", kindString, "the file name of a PNG, GIF or JPEG image", nullptr, readSplash},
+      {"appUserModelId", kindString,
+       "the identity Windows groups the app's windows and shortcuts under, such as "
+       "\"Vendor.App\"",
+       nullptr, readAppUserModelId},
   };
   return keys;
 }

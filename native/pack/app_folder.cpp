@@ -5,6 +5,7 @@
 #include "config_keys.h"
 #include "configuration.h"
 #include "configuration_writer.h"
+#include "desktop_entry.h"
 #include "paths.h"
 
 namespace {
@@ -33,26 +34,10 @@ std::string difference(const Configuration& read, const PackOptions& options,
   if (read.vmArgs != options.vmOptions) return "'vmArgs' reads back otherwise";
   if (read.startupCache != options.startupCache) return "'startupCache' reads back otherwise";
   if (read.splashImage != splashName) return "'splash' reads back otherwise";
+  const std::string appUserModelId =
+      options.target == PackTarget::Windows ? options.appUserModelId : std::string();
+  if (read.appUserModelId != appUserModelId) return "'appUserModelId' reads back otherwise";
   return std::string();
-}
-
-/// Desktop entry values cannot hold line breaks.
-std::string oneLine(const std::string& text) {
-  std::string line;
-  for (char c : text) line += (c == '\n' || c == '\r') ? ' ' : c;
-  return line;
-}
-
-/// A path inside the double quotes of an Exec key: '$' and '`' escaped for
-/// the command line and once more for the file, '%' doubled.
-std::string execArgument(const std::string& path) {
-  std::string quoted = "\"";
-  for (char c : path) {
-    if (c == '$' || c == '`') quoted += "\\\\";
-    quoted += c;
-    if (c == '%') quoted += '%';
-  }
-  return quoted + "\"";
 }
 
 }  // namespace
@@ -65,6 +50,8 @@ std::string configurationText(const PackOptions& options, const std::vector<std:
   writer.setStrings("vmArgs", options.vmOptions);
   if (options.startupCache) writer.setBoolean("startupCache", true);
   if (!splashName.empty()) writer.setString("splash", splashName);
+  if (options.target == PackTarget::Windows)
+    writer.setString("appUserModelId", options.appUserModelId);
   return writer.text();
 }
 
@@ -84,11 +71,13 @@ bool readsBackAsWritten(const std::string& folder, const PackOptions& options,
 }
 
 std::string desktopEntry(const PackOptions& options, const std::string& installFolder) {
-  std::string entry = "[Desktop Entry]\nType=Application\n";
-  entry += "Name=" + oneLine(options.name) + "\n";
-  entry += "Comment=" + oneLine(options.description.empty() ? options.name : options.description) + "\n";
-  entry += "Exec=" + execArgument(installFolder + "/" + options.name) + " %F\n";
-  entry += "Icon=" + installFolder + "/" + options.name + ".png\n";
-  entry += "Path=" + installFolder + "\nTerminal=false\nCategories=Utility;\n";
-  return entry;
+  DesktopEntry entry;
+  entry.name = options.name;
+  entry.comment = options.description;
+  entry.program = installFolder + "/" + options.name;
+  entry.fieldCode = "%F";
+  entry.icon = installFolder + "/" + options.name + ".png";
+  entry.workingFolder = installFolder;
+  entry.startupWmClass = javaWindowClass(options.mainClass);
+  return desktopEntryText(entry);
 }

@@ -15,6 +15,7 @@
 #include "executable_name.h"
 #include "file_util.h"
 #include "icon_image.h"
+#include "installers.h"
 #include "jar_listing.h"
 #include "pe_image.h"
 #include "runtime_image.h"
@@ -35,6 +36,7 @@ struct Inputs {
   std::string desktopIcon;        ///< Linux: the icon as a PNG file
   std::string finalFolder;
   std::string zipPath;
+  InstallerPlan installers;
 };
 
 /// The largest main class file read to check it.
@@ -192,7 +194,7 @@ class FolderBuilder {
     using Step = bool (FolderBuilder::*)(std::string*);
     for (Step step : {&FolderBuilder::copyJars, &FolderBuilder::makeJre,
                       &FolderBuilder::copyLauncher, &FolderBuilder::writeConfiguration,
-                      &FolderBuilder::writeDesktopFiles})
+                      &FolderBuilder::writeDesktopFiles, &FolderBuilder::signPrograms})
       if (stopped(stop, error) || !(this->*step)(error)) return false;
     return !stopped(stop, error);
   }
@@ -256,6 +258,10 @@ class FolderBuilder {
     return writeWholeFile(at(options_.name + ".png"), inputs_.desktopIcon, error) &&
            writeWholeFile(at(options_.name + ".desktop"),
                           desktopEntry(options_, "/opt/" + options_.name), error);
+  }
+
+  bool signPrograms(std::string* error) {
+    return signAppPrograms(inputs_.installers, folder_, options_.output, progress_, error);
   }
 
   const PackOptions& options_;
@@ -322,10 +328,18 @@ PackOutcome buildAndPlace(const PackOptions& options, const Inputs& inputs,
     ok = writeZip(folder.path(), options.name, zip->path(), &error) &&
          !FolderBuilder::stopped(stop, &error);
   }
+  Staged work(temporaryPath(options, "installers"));
+  std::vector<std::unique_ptr<Staged>> installers;
+  for (const InstallerOutput& output : inputs.installers.outputs)
+    installers.push_back(std::make_unique<Staged>(output.temporaryPath));
+  ok = ok && buildInstallers(inputs.installers, options, folder.path(), inputs.icon, work.path(),
+                             progress, stop, &error);
   unsigned long long runtimeSize =
       ok ? folderSize(textOf(pathOf(folder.path()) / runtimeFolderName)) : 0;
   ok = ok && moveIntoPlace(folder.path(), inputs.finalFolder, options, &error) &&
        (!zip || moveIntoPlace(zip->path(), inputs.zipPath, options, &error));
+  for (const InstallerOutput& output : inputs.installers.outputs)
+    ok = ok && moveIntoPlace(output.temporaryPath, output.path, options, &error);
   if (!ok) {
     if (FolderBuilder::stopped(stop, &error)) return {packInterrupted, "Error: " + error};
     return failed(error);
@@ -343,6 +357,8 @@ PackOutcome checkAndBuild(const PackOptions& options, const std::string& toolFol
   if (outcome.status == packOk && !checkRuntimeInputs(options, &error))
     outcome = badInput(error);
   if (outcome.status == packOk) outcome = checkFiles(options, toolFolder, &inputs);
+  if (outcome.status == packOk && !planInstallers(options, &inputs.installers, &error))
+    outcome = badInput(error);
   if (outcome.status == packOk) outcome = checkOutput(options, &inputs);
   if (outcome.status != packOk) return outcome;
   return buildAndPlace(options, inputs, progress, stop);

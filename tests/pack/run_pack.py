@@ -88,12 +88,12 @@ def pack(options, inputs, output, *extra):
     return os.path.join(output, "Hello App")
 
 
-def check_config(app, vm_options):
+def check_config(app, vm_options, **more):
     with open(os.path.join(app, "config.json"), encoding="utf-8") as file:
         config = json.load(file)
-    expected = {"mainClass": "hello.Main",
-                "classPath": ["lib/a-util.jar", "lib/hello.jar"],
-                "vmArgs": vm_options, "startupCache": True, "splash": "icon.png"}
+    expected = dict({"mainClass": "hello.Main",
+                     "classPath": ["lib/a-util.jar", "lib/hello.jar"],
+                     "vmArgs": vm_options, "startupCache": True, "splash": "icon.png"}, **more)
     check(config == expected, "config.json: %r" % config)
 
 
@@ -181,7 +181,8 @@ def test_windows(options):
                "Says hello", "--copyright", "(c) 2026 Acme", "--startup-cache",
                "--splash", png)
     exe = os.path.join(app, "Hello App.exe")
-    check_config(app, [])
+    # The taskbar identity made of the vendor and the name.
+    check_config(app, [], appUserModelId="Acme\u00dcber.HelloApp")
     strings = version_strings(exe)
     expected = {"CompanyName": "Acme \u00dcber", "FileDescription": "Says hello",
                 "FileVersion": "2.1.3.4", "InternalName": "Hello App",
@@ -299,6 +300,19 @@ ERROR_CASES = [
     ("unknown module", {"--add-modules": "no.such.module"}, 1, "jlink failed (exit status"),
     ("launcher not an exe", {"--target": "windows", "--jmods": "input", "--launcher":
      "input/hello.jar"}, 2, "cannot use the launcher input/hello.jar: not a 64-bit Windows"),
+    ("msi for linux", {"--installer": "msi"}, 2,
+     "Invalid value for option --installer: msi (msi is for --target windows)"),
+    ("association without installer", {"--file-association": "txt:Text"}, 2,
+     "need an --installer"),
+    ("association without description", {"--installer": "rpm", "--file-association": "txt"},
+     2, "Invalid value for option --file-association: txt"),
+    ("scheme not a scheme", {"--installer": "rpm", "--url-scheme": "1x"}, 2,
+     "Invalid value for option --url-scheme: 1x"),
+    ("deb without maintainer", {"--installer": "deb"}, 2, "A deb package needs --maintainer"),
+    ("signing for linux", {"--sign-pkcs12": "x.p12", "--sign-password-env": "P"}, 2,
+     "--sign-pkcs12 signs Windows programs: it needs --target windows"),
+    ("installer exists", {"--installer": "rpm", "--output": "existing-rpm"}, 2,
+     "hello-app-1.0.0-1.x86_64.rpm already exists (pass --force"),
 ]
 
 
@@ -310,6 +324,8 @@ def error_fixtures(work, options):
     open(os.path.join(work, "nojars", "readme.txt"), "w").write("no jars")
     open(os.path.join(work, "badjar", "app.jar"), "w").write("not a zip")
     open(os.path.join(work, "notes.txt"), "w").write("not a picture")
+    os.makedirs(os.path.join(work, "existing-rpm"), exist_ok=True)
+    open(os.path.join(work, "existing-rpm", "hello-app-1.0.0-1.x86_64.rpm"), "w").write("rpm")
     return inputs
 
 
@@ -493,10 +509,15 @@ def main():
     parser.add_argument("--wine")
     parser.add_argument("--work", required=True)
     options = parser.parse_args()
+    return run_test({"linux": test_linux, "windows": test_windows, "resources": test_resources,
+                     "errors": test_errors, "hostile": test_hostile}[options.mode], options)
+
+
+def run_test(test, options):
+    """Runs a test with its work folder made: 0, or 1 with the failure printed."""
     os.makedirs(options.work, exist_ok=True)
     try:
-        {"linux": test_linux, "windows": test_windows, "resources": test_resources,
-         "errors": test_errors, "hostile": test_hostile}[options.mode](options)
+        test(options)
     except Failure as failure:
         print("FAILED: %s" % failure)
         return 1
