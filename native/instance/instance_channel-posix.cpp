@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "file_system.h"
+#include "paths.h"
 #include "platform.h"
 
 namespace {
@@ -218,7 +218,3 @@ std::unique_ptr<InstanceConnection> InstanceEndpoint::connect() {
   }
   return std::make_unique<InstanceConnection>(connection, false);
 }
-
-void allowForeground(unsigned long) {}
-
-void bringOwnWindowForward() {}

@@ -93,16 +93,6 @@ long finish(HANDLE handle, OVERLAPPED& overlapped, BOOL started, Deadline deadli
   return GetLastError() == ERROR_BROKEN_PIPE ? 0 : -1;
 }
 
-BOOL CALLBACK takeOwnWindow(HWND window, LPARAM found) {
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  if (process != GetCurrentProcessId() || !IsWindowVisible(window) ||
-      GetWindow(window, GW_OWNER) != nullptr)
-    return TRUE;
-  *reinterpret_cast<HWND*>(found) = window;
-  return FALSE;
-}
-
 }  // namespace
 
 InstanceConnection::InstanceConnection(intptr_t handle, bool listening)
@@ -227,16 +217,4 @@ std::unique_ptr<InstanceConnection> InstanceEndpoint::connect() {
     return nullptr;
   }
   return std::make_unique<InstanceConnection>(reinterpret_cast<intptr_t>(pipe), false);
-}
-
-void allowForeground(unsigned long process) {
-  AllowSetForegroundWindow(process ? static_cast<DWORD>(process) : ASFW_ANY);
-}
-
-void bringOwnWindowForward() {
-  HWND window = nullptr;
-  EnumWindows(takeOwnWindow, reinterpret_cast<LPARAM>(&window));
-  if (!window) return;
-  if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
-  SetForegroundWindow(window);
 }

@@ -83,11 +83,3 @@ class InstanceEndpoint {
 
 /// 64-bit FNV-1a of `text`: names the app's meeting point after its folder.
 uint64_t instanceHash(const std::string& text);
-
-/// Lets the running instance at `process` take the foreground (Windows);
-/// nothing elsewhere.
-void allowForeground(unsigned long process);
-
-/// Brings this process's main top-level window forward, restored if it was
-/// minimized (Windows); nothing elsewhere.
-void bringOwnWindowForward();

@@ -4,6 +4,7 @@
 #include <thread>
 #include <utility>
 
+#include "desktop.h"
 #include "instance_channel.h"
 
 namespace {

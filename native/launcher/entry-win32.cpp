@@ -7,10 +7,10 @@
 
 #include "command_line.h"
 #include "console-win32.h"
-#include "launch.h"
-#include "launch_settings.h"
+#include "launcher.h"
 #include "platform.h"
 #include "report.h"
+#include "restart.h"
 #include "wide_text-win32.h"
 
 // Markers that the NVIDIA and AMD switchable-graphics drivers look for in the
@@ -34,15 +34,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   for (std::string& argument : arguments) argv.push_back(&argument[0]);
   argv.push_back(nullptr);
   const int argc = static_cast<int>(arguments.size());
-  setUpConsole(argc, argv.data(), systemConsoleApi);
-  takeAppIdentity(executablePath());
-  setUpReport(launchSettings.appName);
+  takeRestartRecord(argc, argv.data());
+  // A restarted launcher keeps the console of the one before, its own or not.
+  setUpConsole(argc, argv.data(), isRestart() ? inheritingConsoleApi : systemConsoleApi);
+  LaunchSettings own = settingsOfLauncher(executablePath());
+  setUpReport(own.appName);
+  completeRestartHandOver();
+  // Every end of the process goes through exitProcess: a failure is shown.
   setExitHook(showFailureOnExit);
   if (argc == 0) {
     std::cerr << "Error: failed to parse command line!" << std::endl;
     exitProcess(1);
   }
-  if (!parseCommandLine(argc, argv.data())) return 1;
-  launch(runAtOnce);
-  return 0;
+  exitProcess(runLauncher(argc, argv.data(), std::move(own), runAtOnce));
 }

@@ -112,6 +112,10 @@ class Setup:
         return instance.finish()
 
 
+def check(s, name, outcome, status, out, err=""):
+    s.check(name, outcome, status, out, err)
+
+
 def instance_cases(s):
     handing_over(s)
     five_at_once(s)
@@ -127,19 +131,19 @@ def handing_over(s):
     arguments, and end silently; --new-instance starts a VM of its own."""
     setup = Setup(s, "single instance")
     first = setup.start(["first"])
-    s.check("single instance: the first starts", (0, first.lines(1), ""), 0,
+    check(s, "single instance: the first starts", (0, first.lines(1), ""), 0,
             "started %s\n" % points(["first"]))
     args = ["", "\u00e9t\u00e9 \u65e5\u672c", "\U0001F600", "-c", "--console"]
     elsewhere = os.path.join(s.work, "single instance", "lib")
     os.makedirs(elsewhere)
-    s.check("single instance: a later launch ends silently", setup.run(args, cwd=elsewhere),
+    check(s, "single instance: a later launch ends silently", setup.run(args, cwd=elsewhere),
             0, "", "")
-    s.check("single instance: it reaches onLaunch", (0, first.lines(1), ""), 0,
+    check(s, "single instance: it reaches onLaunch", (0, first.lines(1), ""), 0,
             "launch %s %s\n" % (elsewhere, points(args)))
-    s.check("single instance: -c --new-instance starts its own VM",
+    check(s, "single instance: -c --new-instance starts its own VM",
             setup.run(["-c", "--new-instance", "--", "once"]), 0,
             "started %s\n" % points(["once"]), "")
-    s.check("single instance: the first ends when told", setup.stop(first), 0,
+    check(s, "single instance: the first ends when told", setup.stop(first), 0,
             "launch %s %s\n" % (s.work, points(["stop"])), "")
 
 
@@ -152,20 +156,20 @@ def five_at_once(s):
     while sum(l.process.poll() is None for l in launches) > 1 and time.monotonic() < deadline:
         time.sleep(0.05)
     running = [l for l in launches if l.process.poll() is None]
-    s.check("five at once: one VM", (0, str(len(running)), ""), 0, "1")
+    check(s, "five at once: one VM", (0, str(len(running)), ""), 0, "1")
     if len(running) != 1:
         for launch in running:
             launch.process.kill()
         return
     first = running[0]
     ended = [l.finish() for l in launches if l is not first]
-    s.check("five at once: four end silently", (0, repr(ended), ""), 0, repr([(0, "", "")] * 4))
+    check(s, "five at once: four end silently", (0, repr(ended), ""), 0, repr([(0, "", "")] * 4))
     lines = first.lines(5).splitlines()
     started = ["started " + points(["at once", str(i)]) for i in range(5)]
     winner = started.index(lines[0]) if lines and lines[0] in started else None
     expected = [started[winner] if winner is not None else "started ..."] + sorted(
         "launch %s %s" % (s.work, points(["at once", str(i)])) for i in range(5) if i != winner)
-    s.check("five at once: four deliveries", (0, "\n".join(lines[:1] + sorted(lines[1:])), ""),
+    check(s, "five at once: four deliveries", (0, "\n".join(lines[:1] + sorted(lines[1:])), ""),
             0, "\n".join(expected))
     setup.stop(first)
 
@@ -210,10 +214,10 @@ def another_user(s):
         os.chmod(path, 0o666)
         refused = client_as("65534", path, message)
         os.chmod(runtime, 0o700)
-        s.check("another user: the folder keeps it out, the peer check too",
+        check(s, "another user: the folder keeps it out, the peer check too",
                 (0, blocked + refused, ""), 0,
                 "no connection: Permission denied\nclosed\n")
-        s.check("another user: nothing delivered", setup.stop(first), 0,
+        check(s, "another user: nothing delivered", setup.stop(first), 0,
                 "launch %s %s\n" % (s.work, points(["stop"])), "")
     finally:
         shutil.rmtree(runtime, ignore_errors=True)
@@ -241,9 +245,9 @@ def malformed_messages(s):
         except OSError as error:
             answers.append(str(error))
         client.close()
-    s.check("malformed messages: no answers", (0, repr(answers), ""), 0,
+    check(s, "malformed messages: no answers", (0, repr(answers), ""), 0,
             repr([b""] * len(garbage)))
-    s.check("malformed messages: the app takes the next launch", setup.stop(first), 0,
+    check(s, "malformed messages: the app takes the next launch", setup.stop(first), 0,
             "launch %s %s\n" % (s.work, points(["stop"])), "")
 
 
@@ -255,14 +259,14 @@ def killed_and_hung(s):
     killed.process.send_signal(signal.SIGKILL)
     killed.finish()
     first = setup.start(["after"])
-    s.check("killed instance: the next launch is the first", (0, first.lines(1), ""), 0,
+    check(s, "killed instance: the next launch is the first", (0, first.lines(1), ""), 0,
             "started %s\n" % points(["after"]))
     first.process.send_signal(signal.SIGSTOP)
-    s.check("hung instance: a clear error", setup.run(["late"]), 1, "",
+    check(s, "hung instance: a clear error", setup.run(["late"]), 1, "",
             "Error: the running instance of this app (process %d) did not answer within 5 "
             "seconds\n" % first.process.pid)
     first.process.send_signal(signal.SIGCONT)
-    s.check("hung instance: it goes on once it answers", setup.stop(first), 0,
+    check(s, "hung instance: it goes on once it answers", setup.stop(first), 0,
             "launch %s %s\nlaunch %s %s\n" % (s.work, points(["late"]), s.work, points(["stop"])),
             "")
 
@@ -274,13 +278,13 @@ def while_starting(s):
                                         "singleInstance": "app.InstanceProbe$ArgumentsOnly.onLaunch"})
     first = setup.start(["first"])
     first.lines(1)  # "initialising": the main class is being initialised
-    s.check("while starting: the launch is taken at once", setup.run(["early"]), 0, "", "")
+    check(s, "while starting: the launch is taken at once", setup.run(["early"]), 0, "", "")
     lines = sorted(first.lines(2).splitlines())
-    s.check("while starting: delivered once main began", (0, "\n".join(lines), ""), 0,
+    check(s, "while starting: delivered once main began", (0, "\n".join(lines), ""), 0,
             "launch (none) %s\nstarted %s" % (points(["early"]), points(["first"])))
     setup.run(["throw"])
     status, out, err = setup.stop(first)
-    s.check("while starting: an exception in onLaunch goes to the thread's handler",
+    check(s, "while starting: an exception in onLaunch goes to the thread's handler",
             (status, out, err), 0,
             "launch (none) %s\nlaunch (none) %s\n" % (points(["throw"]), points(["stop"])),
             re.compile(r'Exception in thread "Launch delivery" java\.lang\.IllegalStateException: '
@@ -293,11 +297,11 @@ def restarts(s):
     setup = Setup(s, "restart", {"restartExitCode": 3})
     counter = os.path.join(s.work, "restart runs")
     args = ["restart", counter, "3", "1"]
-    s.check("restart: once, with the same arguments", setup.run(args), 0,
+    check(s, "restart: once, with the same arguments", setup.run(args), 0,
             "run 1 %s\nrun 2 %s\n" % (points(args), points(args)), "")
     os.remove(counter)
     args = ["restart", counter, "3", "100"]
-    s.check("restart: a loop is stopped", setup.run(args), 1,
+    check(s, "restart: a loop is stopped", setup.run(args), 1,
             "".join("run %d %s\n" % (run, points(args)) for run in range(1, 7)),
             "Error: the app asked to be restarted (exit status 3) more than 5 times within a "
             "minute; it is not restarted again\n")

@@ -208,7 +208,7 @@ def instance_cases(s):
             0, re.compile(r"(.*\n)*Setting the AppUserModelID Vantrel\.Tests \.\.\.\n(.*\n)*"
                           r"started 1\n" + re.escape("launch %s %s\nlaunch %s %s\n" % (
                               directory, " ".join(code_points(t) for t in texts), directory,
-                              code_points("stop")))), "")
+                              code_points("stop"))) + r"Destroyed Java VM \.\.\.\n"), "")
     last = "\u65e5\u672c"
     s.check("restart: once, with the same arguments",
             s.run(folder, ["restart", "runs.txt", "3", last]), 0,
@@ -269,6 +269,7 @@ def main():
             subprocess.run(["sh", WINE_PREFIX_SCRIPT, "cleanup", prefix])
     else:
         cases(suite)
+        instance_cases(suite)
     if suite.failures:
         print("%d failed: %s" % (len(suite.failures), ", ".join(suite.failures)))
         return 1

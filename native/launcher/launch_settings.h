@@ -1,5 +1,6 @@
-// The launcher's process-wide settings, filled by the command line and the
-// configuration file and read by the launch sequence.
+// The settings of one launch: what the launcher's own file and the command
+// line give, completed by the configuration when the launch is planned.
+// A value, passed from step to step.
 #pragma once
 
 #include <string>
@@ -16,13 +17,16 @@ struct LaunchSettings {
   std::string appName;
   std::string configPath = "config.json";
   bool verbose = false;
+  bool newInstance = false;              ///< -c --new-instance: never hand the launch over
   std::vector<std::string> javaArgs;     ///< arguments of the Java main method
-  std::vector<std::string> vmArgs;       ///< VM options after the class path option
-  std::vector<std::string> classPath;
+  /// The command line's -J options; once planned, the effective VM options.
+  std::vector<std::string> vmArgs;
+  std::vector<std::string> classPath;    ///< from the configuration
   std::string mainClass;                 ///< dotted form, as configured
   bool startupCache = false;             ///< "startupCache": record and use a class archive
   std::string splashImage;               ///< "splash": image shown before the VM starts
+  std::string appUserModelId;            ///< "appUserModelId": the taskbar identity (Windows)
+  bool singleInstance = false;           ///< "singleInstance": one instance per user and app
+  std::string launchReceiver;            ///< the static method that takes later launches
+  int restartExitCode = 0;               ///< "restartExitCode"; 0 when none
 };
-
-/// The one instance, constructed before the entry runs.
-extern LaunchSettings launchSettings;
