@@ -41,12 +41,22 @@ struct Configuration {
   std::vector<std::string> vmArgs;
   std::string mainClass;  ///< as written; never expanded
   ClassPath classPath;
+  /// "args": the arguments main gets before the command line's, macros replaced.
+  std::vector<std::string> args;
   bool startupCache = false;  ///< "startupCache"
   std::string splashImage;    ///< "splash"
   std::string appUserModelId;  ///< "appUserModelId"
   bool userOptionsRead = false;  ///< the user's VM options file exists and was read
   Diagnostics diagnostics;
 };
+
+/// The name of the configuration file a launcher reads when its command line
+/// names none: "NAME.json" for a launcher named NAME (its file name without
+/// ".exe"), when the folder `workingDirectory` ("" or ending in a separator)
+/// holds a file of that name, so that each launcher of an app folder can
+/// have a configuration of its own; otherwise "config.json".
+std::string defaultConfigurationFile(const std::string& workingDirectory,
+                                     const std::string& appName);
 
 /// Reads the configuration and the user's VM options file, key by key in
 /// the order of the key table (config_keys.h). Sets nothing, prints nothing

@@ -3,6 +3,7 @@
 // the code that reads each key.
 #include "config_keys.h"
 #include "configuration.h"
+#include "file_system.h"
 #include "input_file.h"
 #include "paths.h"
 #include "text_position.h"
@@ -137,6 +138,14 @@ void readClassPath(ConfigurationReader& reader, const JsonValue* value) {
   reader.result.classPath = expandClassPath(*value, source, &reader.result.diagnostics);
 }
 
+void readArgs(ConfigurationReader& reader, const JsonValue* args) {
+  for (uint64_t i = 0; args && i < args->size(); ++i) {
+    const JsonValue element = args->element(i);
+    if (reader.usableString(element, "element " + std::to_string(i + 1), "args"))
+      reader.result.args.push_back(expandMacros(element.text(), reader.macros));
+  }
+}
+
 void readStartupCache(ConfigurationReader& reader, const JsonValue* value) {
   if (value) reader.result.startupCache = value->type() == JsonType::True;
 }
@@ -166,6 +175,10 @@ const std::vector<ConfigKey>& configKeys() {
       {"classPath", kindArray,
        "an array of class path entries such as [\"app.jar\", \"lib/deps.txt\"]",
        "no 'classPath' array found in config!", readClassPath},
+      {"args", kindArray,
+       "an array of strings, the arguments main gets before the command line's, such as "
+       "[\"--data\", \"$APPDIR/data\"]",
+       nullptr, readArgs},
       {"startupCache", kindBoolean, "true or false", nullptr, readStartupCache},
       {"splash", kindString, "the file name of a PNG, GIF or JPEG image", nullptr, readSplash},
       {"appUserModelId", kindString,
@@ -240,4 +253,12 @@ Configuration readConfiguration(const ConfigurationInputs& inputs) {
   for (uint64_t i = 0; i < root.size(); ++i) result.keys.emplace_back(root.key(i));
   for (const ConfigKey& key : configKeys()) reader.readKey(key, root);
   return std::move(result);
+}
+
+std::string defaultConfigurationFile(const std::string& workingDirectory,
+                                     const std::string& appName) {
+  const std::string own = appName + ".json";
+  if (appName.empty()) return "config.json";
+  const FileStamp stamp = statFile(resolvePath(workingDirectory, own));
+  return stamp.exists && !stamp.directory ? own : "config.json";
 }

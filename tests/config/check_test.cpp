@@ -121,9 +121,13 @@ TEST_F(CheckTest, VerboseShowsWhatTheLauncherWouldUse) {
   EXPECT_EQ(checkConfiguration(options), 0);
   const std::string app = directory_.string();
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "config.json: note: the VM options are not checked against Java runtime library "
+            "\"jre/lib/server/libjvm.so\": it is not an ELF or PE library with a read-only "
+            "data section\n"
             "VM options file: " + app + "/home/vantrel/vantrel.vmoptions\n"
             "VM options:\n  -Dv=from the environment\n  -Xmx2g\n"
             "Class path:\n  app.jar\n  " + app + "/app.jar\n"
+            "Arguments before the command line's: none\n"
             "Environment changes:\n  A=" + app + "\n  B=\n"
             "config.json: ok\n");
 }

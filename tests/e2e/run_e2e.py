@@ -365,9 +365,12 @@ def standin_cases(s):
     status, out, err = s.run(folder, ["one", "\U0001F600"])
     lines = out.splitlines()
     for wanted in ["[jvm] JNI_GetDefaultJavaVMInitArgs version=0x10008",
-                   "[jvm] JNI_CreateJavaVM version=0x10008 ignoreUnrecognized=1 nOptions=2",
+                   "[jvm] JNI_CreateJavaVM version=0x10008 ignoreUnrecognized=1 nOptions=5",
                    "[jvm] option[0]=-Djava.class.path=a.jar:b.jar",
                    "[jvm] option[1]=-Xmx1g",
+                   "[jvm] option[2]=-Dsun.java.command=app.Main one \U0001F600",
+                   "[jvm] option[3]=-Dsun.java.launcher=SUN_STANDARD",
+                   "[jvm] option[4]=-Dvantrel.launcher=" + os.path.join(folder, "vantrel"),
                    "[jvm] FindClass app/Main",
                    "[jvm] main args=2",
                    "[jvm] DestroyJavaVM"]:
