@@ -11,6 +11,17 @@
 #include "diagnostics.h"
 #include "macros.h"
 
+/// A configured main class: "CLASS", or "MODULE/CLASS" for a class of a
+/// named module, as the java command's -m takes it. Only a name with one
+/// '/' whose class part holds a '.' names a module (a class of a named
+/// module lies in a package): "app/Main" stays the slash form of app.Main.
+struct MainClass {
+  std::string module;     ///< empty for a class of the class path
+  std::string className;  ///< dotted form, as configured
+};
+
+MainClass splitMainClass(const std::string& mainClass);
+
 /// Everything the reader depends on, given as values.
 struct ConfigurationInputs {
   std::string configPath = "config.json";

@@ -112,6 +112,19 @@ void readVmArgs(ConfigurationReader& reader, const JsonValue* vmArgs) {
                        inputs.commandLineVmArgs.end());
 }
 
+/// A main class of a named module needs the module path among the VM
+/// options ("vmArgs" comes before "mainClass").
+void checkModulePath(ConfigurationReader& reader, const std::string& module,
+                     const std::string& name) {
+  if (module.empty()) return;
+  for (const std::string& option : reader.result.vmArgs)
+    if (option.rfind("--module-path=", 0) == 0 || option.rfind("-Djdk.module.path=", 0) == 0)
+      return;
+  reader.quiet(name + " names a class of module '" + module +
+               "', but no VM option gives the module path (--module-path=DIR): the Java VM "
+               "will not find the module");
+}
+
 const char* const mainClassExample = ", such as \"com.example.Main\"";
 
 void readMainClass(ConfigurationReader& reader, const JsonValue* value) {
@@ -126,6 +139,8 @@ void readMainClass(ConfigurationReader& reader, const JsonValue* value) {
     reader.quiet(name + " holds a NUL byte: the launcher cannot look up such a class", true);
   else if (endsWith(mainClass, ".class") || endsWith(mainClass, ".java"))
     reader.quiet(name + " names a file: expected the class name without extension", true);
+  else
+    checkModulePath(reader, splitMainClass(mainClass).module, name);
   reader.result.mainClass = mainClass;
 }
 
@@ -261,4 +276,13 @@ std::string defaultConfigurationFile(const std::string& workingDirectory,
   if (appName.empty()) return "config.json";
   const FileStamp stamp = statFile(resolvePath(workingDirectory, own));
   return stamp.exists && !stamp.directory ? own : "config.json";
+}
+
+MainClass splitMainClass(const std::string& mainClass) {
+  const size_t slash = mainClass.find('/');
+  const bool modular = slash != std::string::npos && slash > 0 &&
+                       mainClass.find('/', slash + 1) == std::string::npos &&
+                       mainClass.find('.', slash + 1) != std::string::npos;
+  if (!modular) return {std::string(), mainClass};
+  return {mainClass.substr(0, slash), mainClass.substr(slash + 1)};
 }

@@ -1,14 +1,5 @@
 #include "java_command.h"
 
-MainClass splitMainClass(const std::string& mainClass) {
-  const size_t slash = mainClass.find('/');
-  const bool modular = slash != std::string::npos && slash > 0 &&
-                       mainClass.find('/', slash + 1) == std::string::npos &&
-                       mainClass.find('.', slash + 1) != std::string::npos;
-  if (!modular) return {std::string(), mainClass};
-  return {mainClass.substr(0, slash), mainClass.substr(slash + 1)};
-}
-
 namespace {
 
 /// True when the VM options set the property of the option `property` themselves.

@@ -7,18 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "configuration.h"
 #include "launch_settings.h"
-
-/// A configured main class: "CLASS", or "MODULE/CLASS" for a class of a
-/// named module, as the java command's -m takes it. Only a name with one
-/// '/' whose class part holds a '.' names a module (a class of a named
-/// module lies in a package): "app/Main" stays the slash form of app.Main.
-struct MainClass {
-  std::string module;     ///< empty for a class of the class path
-  std::string className;  ///< dotted form, as configured
-};
-
-MainClass splitMainClass(const std::string& mainClass);
 
 /// The value of sun.java.launcher: the java command's own, which apps test
 /// to learn that sun.java.command, java.class.path and the VM's input

@@ -97,6 +97,14 @@ TEST_F(CheckTest, Outputs) {
        "token: expected \"-classpath\" followed by a list of entries; it adds nothing (it "
        "looks like UTF-16: save it as UTF-8)\n"
        "config.json: 0 errors, 2 warnings\nstatus 0"},
+      // "MODULE/CLASS" names a class of a named module; "app/Main" is the
+      // slash form of app.Main, as ever.
+      {R"({"mainClass": "mod/pk.Main", "classPath": ["app.jar"]})",
+       "config.json: warning: 'mainClass' \"mod/pk.Main\" names a class of module 'mod', but "
+       "no VM option gives the module path (--module-path=DIR): the Java VM will not find "
+       "the module\nconfig.json: 0 errors, 1 warning\nstatus 0"},
+      {R"({"mainClass": "app/Main", "classPath": ["app.jar"], "vmArgs": []})",
+       "config.json: ok\nstatus 0"},
       // Entries the Java VM cannot use as they are: it waits on a FIFO, splits
       // a name at ':', and the launcher reads "${" as a macro.
       {R"({"mainClass": "M", "classPath": ["pipe.jar", "odd:name.jar", "lib/*", "none/*",
