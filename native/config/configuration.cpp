@@ -1,7 +1,5 @@
 #include "configuration.h"
 
-#include <iostream>
-
 #include "launch_settings.h"
 #include "platform.h"
 #include "user_options.h"
@@ -11,9 +9,9 @@ namespace {
 /// Sets the variables of "env", in the document's member order.
 void setUpEnvironment(const Configuration& configuration) {
   if (!configuration.hasEnvironment) return;
-  if (launchSettings.verbose) std::cout << "Setting up env..." << std::endl;
+  if (launchSettings.verbose) printLine("Setting up env...");
   for (const auto& [name, value] : configuration.environment) {
-    if (launchSettings.verbose) std::cout << "  " << name << '=' << value << std::endl;
+    if (launchSettings.verbose) printLine("  " + name + '=' + value);
     // A name the platform refuses (empty, or holding '=') is passed over.
     setEnvironmentVariable(name, value);
   }
@@ -31,7 +29,7 @@ void loadConfiguration() {
   Configuration configuration = readConfiguration(inputs);
   if (!printLauncherDiagnostics(configuration.diagnostics)) exitProcess(1);
   if (launchSettings.verbose && configuration.userOptionsRead)
-    std::cout << "Using VM options file " << inputs.userOptionsPath << " ..." << std::endl;
+    printLine("Using VM options file " + inputs.userOptionsPath + " ...");
   setUpEnvironment(configuration);
   launchSettings.vmArgs = std::move(configuration.vmArgs);
   launchSettings.mainClass = std::move(configuration.mainClass);

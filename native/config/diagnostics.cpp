@@ -1,12 +1,12 @@
 #include "diagnostics.h"
 
-#include <iostream>
+#include "platform.h"
 
 bool printLauncherDiagnostics(const Diagnostics& diagnostics) {
   for (const Diagnostic& diagnostic : diagnostics) {
     if (diagnostic.kind == Diagnostic::Kind::quiet) continue;
     const bool error = diagnostic.kind == Diagnostic::Kind::error;
-    std::cerr << (error ? "Error: " : "Warning: ") << diagnostic.message << std::endl;
+    printErrorLine((error ? "Error: " : "Warning: ") + diagnostic.message);
     if (error) return false;
   }
   return true;

@@ -1,7 +1,6 @@
 #include "command_line.h"
 
 #include <cstdio>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -67,13 +66,12 @@ void buildOptionTable(tabopt_option* table, OptionValues* values) {
 
 void showHelp(tabopt_context* context) {
   const std::string& name = launchSettings.programName;
-  std::cout << "Usage: " << name << " [java arguments]" << std::endl;
-  std::cout << "       " << name << " -c [options] [-- [java arguments]]" << std::endl;
-  std::cout << std::endl;
-  std::cout << "Options:" << std::endl;
-  // write_help writes through stdio: everything the C++ stream holds goes
-  // first, and the listing is flushed before anything else is written.
-  std::cout.flush();
+  printLine("Usage: " + name + " [java arguments]");
+  printLine("       " + name + " -c [options] [-- [java arguments]]");
+  printLine("");
+  printLine("Options:");
+  // write_help writes through stdio: the listing is flushed before anything
+  // else is written.
   write_help(stdout, context, nullptr);
   std::fflush(stdout);
 }
@@ -82,13 +80,12 @@ void applyOptions(const OptionValues& values) {
   launchSettings.verbose = values.verboseFlag;
   if (values.cwdValue) {
     if (launchSettings.verbose)
-      std::cout << "Using working directory " << values.cwdValue << " ..." << std::endl;
+      printLine(std::string("Using working directory ") + values.cwdValue + " ...");
     launchSettings.workingDirectory = values.cwdValue;
   }
   if (values.configValue) {
     if (launchSettings.verbose)
-      std::cout << "Using configuration file " << values.configValue << " ..."
-                << std::endl;
+      printLine(std::string("Using configuration file ") + values.configValue + " ...");
     launchSettings.configPath = values.configValue;
   }
 }
@@ -99,7 +96,7 @@ char** runInterfaceMode(tabopt_context* context, char** arguments,
                         const OptionValues& values) {
   char** rest = parse_arguments(context, -1, arguments);
   if (last_error(context) != no_error) {
-    std::cerr << error_message(context) << std::endl;
+    printErrorLine(error_message(context));
     destroy_context(context);
     exitProcess(1);
   }
@@ -134,7 +131,7 @@ bool parseCommandLine(int argc, char** argv) {
   buildOptionTable(table, &values);
   tabopt_context* context = create_context(table);
   if (!context) {
-    std::cerr << "Error: failed to parse command line!" << std::endl;
+    printErrorLine("Error: failed to parse command line!");
     exitProcess(1);
   }
   if (argc <= 1) {

@@ -1,7 +1,6 @@
 #include "launch.h"
 
 #include <cstring>
-#include <iostream>
 #include <string>
 #include <utility>
 
@@ -21,14 +20,13 @@ void enterWorkingDirectory() {
   const std::string& directory = launchSettings.workingDirectory;
   if (directory.empty()) return;
   if (launchSettings.verbose)
-    std::cout << "Changing working directory to " << directory << " ..." << std::endl;
+    printLine("Changing working directory to " + directory + " ...");
   if (!changeWorkingDirectory(directory))
-    std::cerr << "Warning: failed to change working directory to " << directory
-              << std::endl;
+    printErrorLine("Warning: failed to change working directory to " + directory);
 }
 
 [[noreturn]] void fail(const char* message) {
-  std::cerr << "Error: " << message << std::endl;
+  printErrorLine(std::string("Error: ") + message);
   exitProcess(1);
 }
 
@@ -56,7 +54,7 @@ JavaVMOption* buildVmOptions(const std::string& classPath) {
   options[0].optionString = copyText(classPath);
   options[0].extraInfo = nullptr;
   for (size_t i = 0; i < vmArgs.size(); ++i) {
-    if (launchSettings.verbose) std::cout << "  # " << vmArgs[i] << std::endl;
+    if (launchSettings.verbose) printLine("  # " + vmArgs[i]);
     options[i + 1].optionString = copyText(vmArgs[i]);
     options[i + 1].extraInfo = nullptr;
   }
@@ -66,8 +64,8 @@ JavaVMOption* buildVmOptions(const std::string& classPath) {
 /// The runtime library of `runtimeHome`, loaded; ends the process on failure.
 VmEntryPoints loadRuntime(const std::string& runtimeHome) {
   if (launchSettings.verbose) {
-    std::cout << "Using Java runtime " << runtimeHome << " ..." << std::endl;
-    std::cout << "Loading JVM runtime library ..." << std::endl;
+    printLine("Using Java runtime " + runtimeHome + " ...");
+    printLine("Loading JVM runtime library ...");
   }
   VmEntryPoints entryPoints;
   if (!loadVmRuntimeLibrary(runtimeHome, &entryPoints))
@@ -78,7 +76,7 @@ VmEntryPoints loadRuntime(const std::string& runtimeHome) {
 /// The class path option, the VM options in the runtime's encoding and the
 /// launcher's hooks; ends the process when an option cannot be encoded.
 JavaVMOption* prepareVmOptions(const std::string& runtimeHome, jint* optionCount) {
-  if (launchSettings.verbose) std::cout << "Passing VM options ..." << std::endl;
+  if (launchSettings.verbose) printLine("Passing VM options ...");
   std::string classPath = classPathOption();
   std::vector<std::string*> optionTexts = {&classPath};
   for (std::string& option : launchSettings.vmArgs) optionTexts.push_back(&option);

@@ -1,10 +1,10 @@
 #include "startup.h"
 
 #include <cstdlib>
-#include <iostream>
 
 #include "file_system.h"
 #include "launch_settings.h"
+#include "platform.h"
 #include "splash.h"
 #include "startup_cache.h"
 #include "vm_encoding.h"
@@ -19,9 +19,9 @@ void completeRecording() { completeStartupCache(pendingRecording); }
 void showSplash(const std::string& runtimeHome) {
   if (launchSettings.splashImage.empty()) return;
   if (launchSettings.verbose)
-    std::cout << "Showing splash image " << launchSettings.splashImage << " ..." << std::endl;
+    printLine("Showing splash image " + launchSettings.splashImage + " ...");
   const std::string problem = showSplashScreen(runtimeHome, launchSettings.splashImage);
-  if (!problem.empty()) std::cerr << "Warning: " << problem << std::endl;
+  if (!problem.empty()) printErrorLine("Warning: " + problem);
 }
 
 /// A cache folder whose path the runtime's code page cannot spell (Windows)
@@ -46,7 +46,7 @@ void addCacheOptions(const std::string& runtimeHome) {
   request.vmArgs = launchSettings.vmArgs;
   StartupCachePlan plan = prepareStartupCache(request);
   dropUnspellable(runtimeHome, plan);
-  if (launchSettings.verbose) std::cout << plan.message << std::endl;
+  if (launchSettings.verbose) printLine(plan.message);
   std::vector<std::string>& vmArgs = launchSettings.vmArgs;
   vmArgs.insert(vmArgs.begin(), plan.vmOptions.begin(), plan.vmOptions.end());
   if (plan.recording.empty()) return;

@@ -1,6 +1,5 @@
 #include "vm_task.h"
 
-#include <iostream>
 #include <string>
 
 #include "configuration.h"
@@ -13,11 +12,11 @@
 namespace {
 
 void progress(const char* line) {
-  if (launchSettings.verbose) std::cout << line << std::endl;
+  if (launchSettings.verbose) printLine(line);
 }
 
 [[noreturn]] void fail(const std::string& message) {
-  std::cerr << "Error: " << message << std::endl;
+  printErrorLine("Error: " + message);
   exitProcess(1);
 }
 
@@ -36,7 +35,7 @@ jobjectArray makeArgumentArray(JNIEnv* env) {
       env->NewObjectArray(static_cast<jsize>(javaArgs.size()), stringClass, nullptr);
   if (!array) failToPassArguments(env);
   for (size_t i = 0; i < javaArgs.size(); ++i) {
-    if (launchSettings.verbose) std::cout << "  # " << javaArgs[i] << std::endl;
+    if (launchSettings.verbose) printLine(std::string("  # ") + javaArgs[i]);
     jstring text = env->NewStringUTF(toModifiedUtf8(javaArgs[i]).c_str());
     if (!text) failToPassArguments(env);
     env->SetObjectArrayElement(array, static_cast<jsize>(i), text);
@@ -72,8 +71,7 @@ bool invokeMain(JNIEnv* env, jobjectArray arguments) {
     fail("failed to find main method in " + className);
   }
   if (launchSettings.verbose)
-    std::cout << "Invoking static " << launchSettings.mainClass << ".main() function ..."
-              << std::endl;
+    printLine("Invoking static " + launchSettings.mainClass + ".main() function ...");
   env->CallStaticVoidMethod(mainClass, mainMethod, arguments);
   if (!env->ExceptionCheck()) return false;
   reportUncaughtException(env);
@@ -94,6 +92,9 @@ void runVmTask(CreateJavaVMFunction createVm, JavaVMInitArgs& args, jint optionC
   JNIEnv* env = nullptr;
   if (createVm(&vm, reinterpret_cast<void**>(&env), &args) < 0)
     fail("failed to create Java VM!");
+  // The runtime library's initializers ran on the launcher's main thread and
+  // left memory freed in its heap, which the VM's threads seldom reuse.
+  releaseFreeMemory();
   progress("Passing command line arguments ...");
   jobjectArray arguments = makeArgumentArray(env);
   progress("Loading main class ...");
