@@ -3,8 +3,10 @@
 
 Both run the same main class (one that returns at once) with the same JDK
 and no VM options, alternating run by run. Prints, per JDK, the median wall
-time of each, their ratio (launcher / java) and the peak resident memory of
-the process (getrusage of the child).
+time of each, their ratio (launcher / java) and the median peak resident
+memory of the process (getrusage of the child), also of the in-process floor
+(floor/vm_floor.c: a C program that loads the runtime library, creates the
+VM on a thread and calls main, nothing else).
 
 With --desktop, the app is a desktop-like one (desktop/app/Desktop.java:
 Swing components built headless, a logger, regular expressions, streams,
@@ -25,6 +27,16 @@ import sys
 import time
 
 MAIN = "public class Main { public static void main(String[] args) {} }\n"
+FLOOR_SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "floor", "vm_floor.c")
+
+
+def build_floor(jdk, work):
+    """The in-process floor, compiled with the system's C compiler."""
+    floor = os.path.join(work, "vm_floor")
+    include = os.path.join(jdk, "include")
+    subprocess.run(["cc", "-O2", "-I" + include, "-I" + os.path.join(include, "linux"),
+                    FLOOR_SOURCE, "-o", floor, "-ldl", "-lpthread"], check=True)
+    return floor
 
 
 def prepare(jdk, launcher, work):
@@ -70,15 +82,16 @@ def measure(argv, cwd):
 def bench(jdk, launcher, work, runs):
     app = prepare(jdk, launcher, work)
     commands = {"vantrel": [os.path.join(app, "vantrel")],
-                "java": [os.path.join(jdk, "bin", "java"), "-cp", "app.jar", "Main"]}
+                "java": [os.path.join(jdk, "bin", "java"), "-cp", "app.jar", "Main"],
+                "floor": [build_floor(jdk, work), os.path.join(jdk, "lib", "server", "libjvm.so"),
+                          "app.jar", "Main"]}
     results = {name: [] for name in commands}
     for name, argv in commands.items():  # warm the file cache
         measure(argv, app)
     for _ in range(runs):
         for name, argv in commands.items():
             results[name].append(measure(argv, app))
-    return {name: (statistics.median(t for t, _, _ in r), statistics.median(c for _, c, _ in r),
-                   max(m for _, _, m in r))
+    return {name: tuple(statistics.median(run[i] for run in r) for i in range(3))
             for name, r in results.items()}
 
 
@@ -206,17 +219,17 @@ def main():
         print_desktop(options)
         return
     print("| JDK | wall: launcher | wall: java | ratio | CPU: launcher | CPU: java | ratio "
-          "| peak RSS: launcher | peak RSS: java |")
-    print("|---|---|---|---|---|---|---|---|---|")
+          "| peak RSS: launcher | java | floor | launcher - floor |")
+    print("|---|---|---|---|---|---|---|---|---|---|---|")
     for index, jdk in enumerate(options.jdks):
         jdk = os.path.realpath(jdk)
         r = bench(jdk, os.path.abspath(options.launcher),
                   os.path.join(os.path.abspath(options.work), str(index)), options.runs)
-        (lt, lc, lm), (jt, jc, jm) = r["vantrel"], r["java"]
-        print("| %s | %.1f ms | %.1f ms | %.2f | %.1f ms | %.1f ms | %.2f | %.1f MiB | %.1f MiB |"
-              % (java_version(jdk), lt, jt, lt / jt, lc, jc, lc / jc, lm, jm))
-    print("(medians of %d runs each, alternating; peak RSS is the largest of the runs)"
-          % options.runs)
+        (lt, lc, lm), (jt, jc, jm), fm = r["vantrel"], r["java"], r["floor"][2]
+        print("| %s | %.1f ms | %.1f ms | %.2f | %.1f ms | %.1f ms | %.2f | %.2f MiB | %.2f MiB "
+              "| %.2f MiB | %+.2f MiB |" % (java_version(jdk), lt, jt, lt / jt, lc, jc, lc / jc,
+                                           lm, jm, fm, lm - fm))
+    print("(medians of %d runs each, alternating)" % options.runs)
 
 
 if __name__ == "__main__":
