@@ -246,7 +246,8 @@ PackOutcome buildAndPlace(const PackOptions& options, const Inputs& inputs,
     zip = temporaryPath(options, "zip");
     ok = writeZip(folder, options.name, zip, &error) && !FolderBuilder::stopped(stop, &error);
   }
-  unsigned long long runtimeSize = ok ? folderSize(textOf(pathOf(folder) / "jre")) : 0;
+  unsigned long long folderBytes = ok ? folderSize(folder) : 0;
+  unsigned long long runtimeBytes = ok ? folderSize(textOf(pathOf(folder) / "jre")) : 0;
   ok = ok && moveIntoPlace(folder, inputs.finalFolder, options, &error) &&
        (zip.empty() || moveIntoPlace(zip, inputs.zipPath, options, &error));
   if (!ok) {
@@ -255,8 +256,14 @@ PackOutcome buildAndPlace(const PackOptions& options, const Inputs& inputs,
     if (FolderBuilder::stopped(stop, &error)) return {packInterrupted, "Error: " + error};
     return failed(error);
   }
-  progress << "Packaged " << inputs.finalFolder << " (runtime " << sizeText(runtimeSize) << ")"
-           << std::endl;
+  progress << "Packaged " << inputs.finalFolder << " (" << sizeText(folderBytes) << ", runtime "
+           << sizeText(runtimeBytes) << ")";
+  if (!zip.empty()) {
+    std::error_code code;
+    auto zipBytes = fs::file_size(pathOf(inputs.zipPath), code);
+    progress << " and " << inputs.zipPath << " (" << sizeText(code ? 0 : zipBytes) << ")";
+  }
+  progress << std::endl;
   return {};
 }
 

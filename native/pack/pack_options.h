@@ -6,6 +6,9 @@
 
 enum class PackTarget { Linux, Windows };
 
+/// How jlink stores the runtime's classes and resources (lib/modules).
+enum class PackCompression { None, Zip };
+
 struct PackOptions {
   std::string name;
   std::string mainClass;
@@ -17,6 +20,7 @@ struct PackOptions {
   std::string runtime;
   std::string jmods;
   std::vector<std::string> addModules;
+  PackCompression compression = PackCompression::None;  ///< zip by default with startupCache
   std::string icon;
   std::string appVersion = "1.0.0";
   std::string vendor;

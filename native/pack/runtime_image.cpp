@@ -2,8 +2,11 @@
 #include "runtime_image.h"
 
 #include <cstdlib>
+#include <system_error>
 
+#include "class_archives.h"
 #include "file_util.h"
+#include "platform.h"
 #include "process.h"
 
 namespace {
@@ -62,14 +65,52 @@ bool findModules(const std::string& jdk, const std::vector<std::string>& jars,
   return true;
 }
 
+/// The objcopy of the search path, with which jlink strips native libraries;
+/// empty when there is none.
+std::string findObjcopy() {
+  const char* path = std::getenv("PATH");
+  const std::string folders = path ? path : "";
+  for (size_t start = 0; start <= folders.size();) {
+    size_t end = folders.find(pathListSeparator, start);
+    if (end == std::string::npos) end = folders.size();
+    std::error_code code;
+    const std::filesystem::path candidate = pathOf(folders.substr(start, end - start)) / "objcopy";
+    if (end > start && std::filesystem::is_regular_file(candidate, code)) return textOf(candidate);
+    start = end + 1;
+  }
+  return "";
+}
+
+/// jlink's options that make the runtime smaller: compressed modules when
+/// asked, native libraries without debug symbols where jlink can strip them
+/// (JDK 13 and later, on Linux for Linux, with objcopy).
+std::vector<std::string> sizeOptions(const PackOptions& options, int version,
+                                     std::ostream& progress) {
+  std::vector<std::string> sizing;
+  if (options.compression == PackCompression::Zip)
+    sizing.push_back(version >= 21 ? "--compress=zip-6" : "--compress=2");
+  if (hostTarget() != PackTarget::Linux || options.target != PackTarget::Linux || version < 13)
+    return sizing;
+  const std::string objcopy = findObjcopy();
+  if (objcopy.empty())
+    progress << "No objcopy on the search path: native libraries keep their debug symbols"
+             << std::endl;
+  else
+    sizing.insert(sizing.end(), {"--strip-native-debug-symbols", "objcopy=" + objcopy});
+  return sizing;
+}
+
 bool linkRuntime(const PackOptions& options, const std::string& modules,
                  const std::string& destination, std::ostream& progress, std::string* error) {
   bool native = options.target == hostTarget();
+  int version = runtimeFeatureVersion(options.jdk);
   progress << "Linking a runtime with jlink (" << modules << ") ..." << std::endl;
   std::vector<std::string> command = {toolOf(options.jdk, "jlink"), "--add-modules", modules,
                                       "--strip-debug", "--no-header-files", "--no-man-pages"};
+  std::vector<std::string> sizing = sizeOptions(options, version, progress);
+  command.insert(command.end(), sizing.begin(), sizing.end());
   // jlink makes class data archives from JDK 17 on.
-  if (native && runtimeFeatureVersion(options.jdk) >= 17) command.push_back("--generate-cds-archive");
+  if (native && version >= 17) command.push_back("--generate-cds-archive");
   if (!options.jmods.empty()) command.insert(command.end(), {"--module-path", options.jmods});
   command.insert(command.end(), {"--output", destination});
   std::string output;
@@ -108,14 +149,18 @@ const char* runtimeLibrary(PackTarget target) {
 
 bool makeRuntime(const PackOptions& options, const std::vector<std::string>& jars,
                  const std::string& destination, std::ostream& progress, std::string* error) {
+  const std::string serverFolder =
+      textOf((pathOf(destination) / runtimeLibrary(options.target)).parent_path());
   if (!options.runtime.empty()) {
     progress << "Copying the runtime " << options.runtime << " ..." << std::endl;
-    return copyFolder(options.runtime, destination, error);
+    return copyFolder(options.runtime, destination, error) &&
+           leaveOutUnusedClassArchives(serverFolder, options.vmOptions, error);
   }
   std::string modules = joined(options.addModules);
   if (modules.empty() && !findModules(options.jdk, jars, progress, &modules, error)) return false;
   return linkRuntime(options, modules, destination, progress, error) &&
-         checkRuntime(options, destination, error);
+         checkRuntime(options, destination, error) &&
+         leaveOutUnusedClassArchives(serverFolder, options.vmOptions, error);
 }
 
 bool checkRuntimeInputs(const PackOptions& options, std::string* error) {
