@@ -81,23 +81,27 @@ std::string findObjcopy() {
   return "";
 }
 
-/// jlink's options that make the runtime smaller: compressed modules when
-/// asked, native libraries without debug symbols where jlink can strip them
-/// (JDK 13 and later, on Linux for Linux, with objcopy).
-std::vector<std::string> sizeOptions(const PackOptions& options, int version,
+/// jlink's options that leave out what the app does not need: the classes'
+/// debug attributes; the native libraries' debug symbols where jlink can
+/// strip them (JDK 13 and later, on Linux for Linux, with binutils'
+/// objcopy: --strip-debug does both there, but fails without objcopy); the
+/// modules zipped when asked.
+std::vector<std::string> leanOptions(const PackOptions& options, int version,
                                      std::ostream& progress) {
-  std::vector<std::string> sizing;
+  std::vector<std::string> lean = {version >= 13 ? "--strip-java-debug-attributes"
+                                                 : "--strip-debug"};
+  if (version >= 13 && hostTarget() == PackTarget::Linux &&
+      options.target == PackTarget::Linux) {
+    const std::string objcopy = findObjcopy();
+    if (objcopy.empty())
+      progress << "No objcopy on the search path: native libraries keep their debug symbols"
+               << std::endl;
+    else
+      lean.insert(lean.end(), {"--strip-native-debug-symbols", "objcopy=" + objcopy});
+  }
   if (options.compression == PackCompression::Zip)
-    sizing.push_back(version >= 21 ? "--compress=zip-6" : "--compress=2");
-  if (hostTarget() != PackTarget::Linux || options.target != PackTarget::Linux || version < 13)
-    return sizing;
-  const std::string objcopy = findObjcopy();
-  if (objcopy.empty())
-    progress << "No objcopy on the search path: native libraries keep their debug symbols"
-             << std::endl;
-  else
-    sizing.insert(sizing.end(), {"--strip-native-debug-symbols", "objcopy=" + objcopy});
-  return sizing;
+    lean.push_back(version >= 21 ? "--compress=zip-6" : "--compress=2");
+  return lean;
 }
 
 bool linkRuntime(const PackOptions& options, const std::string& modules,
@@ -106,9 +110,9 @@ bool linkRuntime(const PackOptions& options, const std::string& modules,
   int version = runtimeFeatureVersion(options.jdk);
   progress << "Linking a runtime with jlink (" << modules << ") ..." << std::endl;
   std::vector<std::string> command = {toolOf(options.jdk, "jlink"), "--add-modules", modules,
-                                      "--strip-debug", "--no-header-files", "--no-man-pages"};
-  std::vector<std::string> sizing = sizeOptions(options, version, progress);
-  command.insert(command.end(), sizing.begin(), sizing.end());
+                                      "--no-header-files", "--no-man-pages"};
+  std::vector<std::string> lean = leanOptions(options, version, progress);
+  command.insert(command.end(), lean.begin(), lean.end());
   // jlink makes class data archives from JDK 17 on.
   if (native && version >= 17) command.push_back("--generate-cds-archive");
   if (!options.jmods.empty()) command.insert(command.end(), {"--module-path", options.jmods});
