@@ -25,12 +25,13 @@ endif()
 # runtime use, and the C++ runtime's demangler; each has a __wrap_
 # definition in static_runtime-linux.c.
 set(VANTREL_WRAPPED_SYMBOLS __cxa_demangle
-  __libc_start_main __libc_single_threaded _dl_find_object getentropy arc4random
-  dlopen dlsym dlerror dlclose
+  __libc_start_main __libc_single_threaded _dl_find_object getrandom getentropy arc4random
+  dlopen dlsym dlerror dlclose dladdr
   pthread_create pthread_join pthread_attr_setstacksize pthread_once
   pthread_key_create __pthread_key_create pthread_key_delete
   pthread_getspecific pthread_setspecific
   pthread_rwlock_rdlock pthread_rwlock_wrlock pthread_rwlock_unlock
+  pthread_rwlock_init pthread_rwlock_destroy
   stat lstat fstat fstatat stat64 lstat64 fstat64 fstatat64
   powf)
 

@@ -39,6 +39,7 @@ JUMP_TO_OLDEST(dlopen)
 JUMP_TO_OLDEST(dlsym)
 JUMP_TO_OLDEST(dlerror)
 JUMP_TO_OLDEST(dlclose)
+JUMP_TO_OLDEST(dladdr)
 JUMP_TO_OLDEST(pthread_create)
 JUMP_TO_OLDEST(pthread_join)
 JUMP_TO_OLDEST(pthread_attr_setstacksize)
@@ -51,6 +52,8 @@ JUMP_TO_OLDEST(pthread_setspecific)
 JUMP_TO_OLDEST(pthread_rwlock_rdlock)
 JUMP_TO_OLDEST(pthread_rwlock_wrlock)
 JUMP_TO_OLDEST(pthread_rwlock_unlock)
+JUMP_TO_OLDEST(pthread_rwlock_init)
+JUMP_TO_OLDEST(pthread_rwlock_destroy)
 JUMP_TO_OLDEST(powf)
 
 /* stat and its kin became functions of their own in glibc 2.33; before, the
@@ -93,8 +96,13 @@ int __wrap_fstatat64(int folder, const char* path, struct stat* status, int flag
  * everywhere. */
 char __wrap___libc_single_threaded = 0;
 
-/* getentropy (2.25) and arc4random (2.36) serve std::random_device, which
- * is linked in but not used; they are written on the getrandom call. */
+/* getrandom (2.25) is the system call itself (Linux 3.17 and later);
+ * getentropy (2.25) and arc4random (2.36) serve std::random_device, which
+ * is linked in but not used, and are written on it. */
+ssize_t __wrap_getrandom(void* buffer, size_t length, unsigned int flags) {
+  return syscall(SYS_getrandom, buffer, length, flags);
+}
+
 int __wrap_getentropy(void* buffer, size_t length) {
   if (length > 256) {
     errno = EIO;
