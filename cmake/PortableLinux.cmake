@@ -8,11 +8,13 @@
 #   libraries are optimized for size: their code runs once per start, and
 #   every page of it that the start touches stays in the app's memory (for
 #   the same reason the C++ runtime's demangler is left out).
-# Release host builds only: the sanitizer builds need the shared runtimes.
+# Release host builds only: the sanitizer and fuzzing builds need the shared
+# runtimes.
 option(VANTREL_PORTABLE_LINUX
   "Link the Linux programs for glibc 2.17 and later, with the C++ runtime inside" ON)
 
-if(VANTREL_PORTABLE_LINUX AND NOT VANTREL_SANITIZE AND NOT CMAKE_CROSSCOMPILING
+if(VANTREL_PORTABLE_LINUX AND NOT VANTREL_SANITIZE AND NOT VANTREL_BUILD_FUZZERS
+   AND NOT CMAKE_CROSSCOMPILING
    AND CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64"
    AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   set(VANTREL_PORTABLE_LINUX_ACTIVE ON)
