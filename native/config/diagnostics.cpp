@@ -1,17 +1,5 @@
 #include "diagnostics.h"
 
-#include "platform.h"
-
-bool printLauncherDiagnostics(const Diagnostics& diagnostics) {
-  for (const Diagnostic& diagnostic : diagnostics) {
-    if (diagnostic.kind == Diagnostic::Kind::quiet) continue;
-    const bool error = diagnostic.kind == Diagnostic::Kind::error;
-    printErrorLine((error ? "Error: " : "Warning: ") + diagnostic.message);
-    if (error) return false;
-  }
-  return true;
-}
-
 const char* describeKind(JsonType type) {
   switch (type) {
     case JsonType::Integer:

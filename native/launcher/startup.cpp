@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "file_system.h"
-#include "launch_settings.h"
 #include "platform.h"
 #include "splash.h"
 #include "startup_cache.h"
@@ -16,11 +15,12 @@ StartupCachePlan pendingRecording;
 
 void completeRecording() { completeStartupCache(pendingRecording); }
 
-void showSplash(const std::string& runtimeHome) {
-  if (launchSettings.splashImage.empty()) return;
-  if (launchSettings.verbose)
-    printLine("Showing splash image " + launchSettings.splashImage + " ...");
-  const std::string problem = showSplashScreen(runtimeHome, launchSettings.splashImage);
+void showSplash(const LaunchPlan& plan) {
+  const LaunchSettings& settings = plan.settings;
+  if (settings.splashImage.empty()) return;
+  if (settings.verbose)
+    printLine("Showing splash image " + settings.splashImage + " ...");
+  const std::string problem = showSplashScreen(plan.runtimeHome, settings.splashImage);
   if (!problem.empty()) printErrorLine("Warning: " + problem);
 }
 
@@ -29,6 +29,7 @@ void showSplash(const std::string& runtimeHome) {
 void dropUnspellable(const std::string& runtimeHome, StartupCachePlan& plan) {
   std::vector<std::string> options = plan.vmOptions;
   std::vector<std::string*> texts;
+  texts.reserve(options.size());
   for (std::string& option : options) texts.push_back(&option);
   if (encodeVmOptions(runtimeHome, texts).empty()) return;
   if (!plan.recording.empty()) removeFile(plan.recording);
@@ -36,28 +37,29 @@ void dropUnspellable(const std::string& runtimeHome, StartupCachePlan& plan) {
   plan.message = "No startup cache: the Java runtime cannot spell its folder's path";
 }
 
-void addCacheOptions(const std::string& runtimeHome) {
-  if (!launchSettings.startupCache) return;
+std::vector<std::string> cacheOptions(const LaunchPlan& launch) {
+  const LaunchSettings& settings = launch.settings;
+  if (!settings.startupCache) return {};
   StartupCacheRequest request;
   request.workingDirectory = currentDirectory();
-  request.runtimeHome = runtimeHome;
-  request.cacheDirectory = startupCacheDirectory(launchSettings.appName);
-  request.classPath = launchSettings.classPath;
-  request.vmArgs = launchSettings.vmArgs;
+  request.runtimeHome = launch.runtimeHome;
+  request.cacheDirectory = startupCacheDirectory(settings.appName);
+  request.classPath = settings.classPath;
+  request.vmArgs = settings.vmArgs;
   StartupCachePlan plan = prepareStartupCache(request);
-  dropUnspellable(runtimeHome, plan);
-  if (launchSettings.verbose) printLine(plan.message);
-  std::vector<std::string>& vmArgs = launchSettings.vmArgs;
-  vmArgs.insert(vmArgs.begin(), plan.vmOptions.begin(), plan.vmOptions.end());
-  if (plan.recording.empty()) return;
+  dropUnspellable(launch.runtimeHome, plan);
+  if (settings.verbose) printLine(plan.message);
+  std::vector<std::string> options = plan.vmOptions;
+  if (plan.recording.empty()) return options;
   // The VM writes the recording as it shuts down, before exit handlers run.
   pendingRecording = std::move(plan);
   std::atexit(completeRecording);
+  return options;
 }
 
 }  // namespace
 
-void prepareStartup(const std::string& runtimeHome) {
-  showSplash(runtimeHome);
-  addCacheOptions(runtimeHome);
+std::vector<std::string> prepareStartup(const LaunchPlan& plan) {
+  showSplash(plan);
+  return cacheOptions(plan);
 }

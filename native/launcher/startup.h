@@ -2,9 +2,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-/// Shows the configured splash image, and puts the startup cache's VM
-/// options in front of launchSettings.vmArgs (a recording is given its
-/// final name when the process exits). Call once the runtime library of
-/// `runtimeHome` is loaded and before the VM options are built.
-void prepareStartup(const std::string& runtimeHome);
+#include "launch_plan.h"
+
+/// Shows the plan's splash image, and returns the startup cache's VM
+/// options, to be put in front of the plan's (a recording is given its
+/// final name when the process exits). Call once the plan's runtime library
+/// is loaded and before the VM options are built.
+std::vector<std::string> prepareStartup(const LaunchPlan& plan);

@@ -217,7 +217,7 @@ std::string fillOptions(const RawOptions& raw, PackOptions* options) {
   options->mainClass = raw.mainClass;
   options->input = raw.input;
   options->output = raw.output;
-  options->target = hostTarget();
+  options->target = hostOs;
   std::string target = text(raw.target);
   if (target == "windows") options->target = PackTarget::Windows;
   else if (target == "linux") options->target = PackTarget::Linux;
@@ -254,14 +254,6 @@ std::string fillOptions(const RawOptions& raw, PackOptions* options) {
 
 }  // namespace
 
-PackTarget hostTarget() {
-#ifdef _WIN32
-  return PackTarget::Windows;
-#else
-  return PackTarget::Linux;
-#endif
-}
-
 const char* targetName(PackTarget target) {
   return target == PackTarget::Windows ? "windows" : "linux";
 }
@@ -294,6 +286,7 @@ PackCommandLine parsePackCommandLine(const std::vector<std::string>& arguments) 
     return result;
   }
   std::vector<char*> vector;
+  vector.reserve(arguments.size() + 1);
   for (const std::string& argument : arguments)
     vector.push_back(const_cast<char*>(argument.c_str()));
   vector.push_back(nullptr);

@@ -43,6 +43,7 @@ ProgramRun runProgram(const std::vector<std::string>& arguments) {
   posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
   posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 2);
   std::vector<char*> vector;
+  vector.reserve(arguments.size() + 1);
   for (const std::string& argument : arguments)
     vector.push_back(const_cast<char*>(argument.c_str()));
   vector.push_back(nullptr);

@@ -5,20 +5,16 @@
 #include <system_error>
 
 #include "class_archives.h"
+#include "executable_name.h"
 #include "file_util.h"
 #include "platform.h"
 #include "process.h"
+#include "runtime_layout.h"
 
 namespace {
 
-#ifdef _WIN32
-const char toolSuffix[] = ".exe";
-#else
-const char toolSuffix[] = "";
-#endif
-
 std::string toolOf(const std::string& jdk, const std::string& tool) {
-  return textOf(pathOf(jdk) / "bin" / (tool + toolSuffix));
+  return textOf(pathOf(jdk) / "bin" / executableFileName(tool, hostOs));
 }
 
 std::string joined(const std::vector<std::string>& items) {
@@ -90,7 +86,7 @@ std::vector<std::string> leanOptions(const PackOptions& options, int version,
                                      std::ostream& progress) {
   std::vector<std::string> lean = {version >= 13 ? "--strip-java-debug-attributes"
                                                  : "--strip-debug"};
-  if (version >= 13 && hostTarget() == PackTarget::Linux &&
+  if (version >= 13 && hostOs == TargetOs::Linux &&
       options.target == PackTarget::Linux) {
     const std::string objcopy = findObjcopy();
     if (objcopy.empty())
@@ -106,7 +102,7 @@ std::vector<std::string> leanOptions(const PackOptions& options, int version,
 
 bool linkRuntime(const PackOptions& options, const std::string& modules,
                  const std::string& destination, std::ostream& progress, std::string* error) {
-  bool native = options.target == hostTarget();
+  bool native = options.target == hostOs;
   int version = runtimeFeatureVersion(options.jdk);
   progress << "Linking a runtime with jlink (" << modules << ") ..." << std::endl;
   std::vector<std::string> command = {toolOf(options.jdk, "jlink"), "--add-modules", modules,
@@ -123,10 +119,10 @@ bool linkRuntime(const PackOptions& options, const std::string& modules,
 
 bool checkRuntime(const PackOptions& options, const std::string& runtime, std::string* error) {
   std::error_code code;
-  if (std::filesystem::is_regular_file(pathOf(runtime) / runtimeLibrary(options.target), code))
-    return true;
-  *error = "the runtime " + runtime + " has no " + runtimeLibrary(options.target) +
-           ": it is not a " + targetName(options.target) + " runtime";
+  const char* library = runtimeLibraryIn(options.target);
+  if (std::filesystem::is_regular_file(pathOf(runtime) / library, code)) return true;
+  *error = "the runtime " + runtime + " has no " + library + ": it is not a " +
+           targetName(options.target) + " runtime";
   return false;
 }
 
@@ -136,7 +132,7 @@ bool checkJdk(const PackOptions& options, std::string* error) {
     *error = "no JDK at " + options.jdk + ": " + toolOf(options.jdk, "jlink") + " is missing";
     return false;
   }
-  if (options.target != hostTarget() && options.jmods.empty()) {
+  if (options.target != hostOs && options.jmods.empty()) {
     *error = std::string("a ") + targetName(options.target) + " runtime needs --jmods DIR: "
              "the jmods folder of a " + targetName(options.target) +
              " JDK of the same version as " + options.jdk;
@@ -147,14 +143,10 @@ bool checkJdk(const PackOptions& options, std::string* error) {
 
 }  // namespace
 
-const char* runtimeLibrary(PackTarget target) {
-  return target == PackTarget::Windows ? "bin/server/jvm.dll" : "lib/server/libjvm.so";
-}
-
 bool makeRuntime(const PackOptions& options, const std::vector<std::string>& jars,
                  const std::string& destination, std::ostream& progress, std::string* error) {
   const std::string serverFolder =
-      textOf((pathOf(destination) / runtimeLibrary(options.target)).parent_path());
+      textOf((pathOf(destination) / runtimeLibraryIn(options.target)).parent_path());
   if (!options.runtime.empty()) {
     progress << "Copying the runtime " << options.runtime << " ..." << std::endl;
     return copyFolder(options.runtime, destination, error) &&
@@ -170,15 +162,4 @@ bool makeRuntime(const PackOptions& options, const std::vector<std::string>& jar
 bool checkRuntimeInputs(const PackOptions& options, std::string* error) {
   return options.runtime.empty() ? checkJdk(options, error)
                                  : checkRuntime(options, options.runtime, error);
-}
-
-int runtimeFeatureVersion(const std::string& runtime) {
-  std::string release, error;
-  if (!readWholeFile(textOf(pathOf(runtime) / "release"), &release, &error)) return 0;
-  size_t at = release.find("JAVA_VERSION=\"");
-  if (at == std::string::npos) return 0;
-  const char* version = release.c_str() + at + 14;
-  int feature = std::atoi(version);
-  if (feature == 1 && version[1] == '.') feature = std::atoi(version + 2);
-  return feature;
 }

@@ -9,7 +9,11 @@
  * On old systems the pthread and dl functions live in libpthread.so.0 and
  * libdl.so.2, which the programs therefore name as needed libraries.
  * The symbol-version test lists what the programs need and fails on anything
- * newer, so a symbol that a new compiler or library brings in is seen. */
+ * newer, so a symbol that a new compiler or library brings in is seen.
+ *
+ * The names here are the linker's (__wrap_, __init_array_start), the C
+ * library's (_GNU_SOURCE, _init) and addresses the loader gives as numbers:
+ * NOLINTBEGIN(bugprone-reserved-identifier,performance-no-int-to-ptr) */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -209,3 +213,4 @@ char* __wrap___cxa_demangle(const char* name, char* buffer, size_t* length, int*
   if (status) *status = -2;
   return NULL;
 }
+/* NOLINTEND(bugprone-reserved-identifier,performance-no-int-to-ptr) */

@@ -4,7 +4,9 @@
 #include <cstdio>
 
 #include "file_system.h"
-#include "startup_platform.h"
+#include "paths.h"
+#include "runtime_layout.h"
+#include "whole_file.h"
 
 namespace {
 
@@ -38,12 +40,11 @@ class KeyHash {
 };
 
 std::string resolve(const StartupCacheRequest& request, const std::string& path) {
-  if (isAbsolutePath(path) || request.workingDirectory.empty()) return path;
-  return request.workingDirectory + pathSeparator + path;
+  return isAbsolutePath(path) ? path : joinPath(request.workingDirectory, path);
 }
 
 std::string inHome(const StartupCacheRequest& request, const char* file) {
-  return resolve(request, request.runtimeHome) + pathSeparator + file;
+  return inRuntime(resolve(request, request.runtimeHome), file);
 }
 
 std::string computeKey(const StartupCacheRequest& request, const std::string& release,
@@ -51,7 +52,7 @@ std::string computeKey(const StartupCacheRequest& request, const std::string& re
   KeyHash hash;
   hash.add(static_cast<uint64_t>(mechanism));
   hash.add(release);
-  hash.addStamp(statFile(inHome(request, runtimeLibraryInHome)));
+  hash.addStamp(statFile(inHome(request, runtimeLibraryIn(hostOs))));
   hash.add(request.workingDirectory);
   hash.add(request.classPath.size());
   for (const std::string& entry : request.classPath) {
@@ -73,7 +74,7 @@ const char* extensionOf(CacheMechanism mechanism) {
 }
 
 std::string inFolder(const StartupCacheRequest& request, const std::string& name) {
-  return request.cacheDirectory + pathSeparator + name;
+  return joinPath(request.cacheDirectory, name);
 }
 
 bool startsWith(const std::string& text, const std::string& prefix) {
@@ -162,16 +163,18 @@ std::string sharingOption(const std::vector<std::string>& vmArgs) {
 /// Why the request cannot have a cache, or empty; sets mechanism and key.
 std::string decide(const StartupCacheRequest& request, StartupCachePlan& plan) {
   std::string release;
-  const std::string releasePath = resolve(request, request.runtimeHome) + pathSeparator + "release";
-  if (!readWholeFile(releasePath, release)) return "cannot read " + releasePath;
+  std::string error;
+  const std::string releasePath = inHome(request, "release");
+  if (!readWholeFile(releasePath, &release, &error)) return "cannot read " + releasePath;
   const int version = javaFeatureVersion(release);
   plan.mechanism = cacheMechanismFor(version);
   if (plan.mechanism == CacheMechanism::None)
     return version == 0 ? "no JAVA_VERSION in " + releasePath
                         : "Java " + std::to_string(version) + " cannot record one (13 or later can)";
   if (plan.mechanism != CacheMechanism::AotCache &&
-      !statFile(inHome(request, baseArchiveInHome)).exists)
-    return "the runtime has no class archive of its own (" + std::string(baseArchiveInHome) +
+      !statFile(inHome(request, baseArchiveIn(hostOs))).exists)
+    return "the runtime has no class archive of its own (" +
+           withSystemSeparators(baseArchiveIn(hostOs)) +
            ") to build on";
   const std::string own = sharingOption(request.vmArgs);
   if (!own.empty()) return "the VM option " + own + " sets class sharing itself";
@@ -187,7 +190,7 @@ std::string decide(const StartupCacheRequest& request, StartupCachePlan& plan) {
 std::string findComplete(const StartupCacheRequest& request, const StartupCachePlan& plan,
                          bool removeDamaged) {
   for (const std::string& name : completeFiles(request, plan.key, plan.mechanism)) {
-    const std::string path = inFolder(request, name);
+    std::string path = inFolder(request, name);
     if (holdsRecordedSize(path, name, plan.key)) return path;
     if (removeDamaged) removeFile(path);
   }
@@ -199,28 +202,6 @@ std::string recordingName(const StartupCachePlan& plan, unsigned long processId)
 }
 
 }  // namespace
-
-int javaFeatureVersion(const std::string& releaseText) {
-  const std::string marker = "JAVA_VERSION=";
-  size_t at = releaseText.find(marker);
-  while (at != std::string::npos && at > 0 && releaseText[at - 1] != '\n')
-    at = releaseText.find(marker, at + 1);
-  if (at == std::string::npos) return 0;
-  size_t position = at + marker.size();
-  if (position < releaseText.size() && releaseText[position] == '"') ++position;
-  if (releaseText.compare(position, 2, "1.") == 0) position += 2;
-  int version = 0;
-  while (position < releaseText.size() && releaseText[position] >= '0' &&
-         releaseText[position] <= '9' && version < 100000)
-    version = version * 10 + (releaseText[position++] - '0');
-  return version;
-}
-
-int runtimeFeatureVersion(const std::string& runtimeHome) {
-  std::string release;
-  if (!readWholeFile(runtimeHome + pathSeparator + "release", release)) return 0;
-  return javaFeatureVersion(release);
-}
 
 CacheMechanism cacheMechanismFor(int featureVersion) {
   if (featureVersion >= 25) return CacheMechanism::AotCache;

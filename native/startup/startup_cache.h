@@ -14,14 +14,7 @@ enum class CacheMechanism {
   AotCache,        ///< 25 and later: -XX:AOTCacheOutput, then -XX:AOTCache
 };
 
-/// The feature version of JAVA_VERSION in `releaseText` (a runtime's
-/// "release" file): "17.0.15" gives 17, "1.8.0_402" gives 8; 0 when absent.
-int javaFeatureVersion(const std::string& releaseText);
-
-/// The feature version of the runtime folder `runtimeHome` from its
-/// "release" file; 0 when the file or the version is missing.
-int runtimeFeatureVersion(const std::string& runtimeHome);
-
+/// The mechanism for a runtime of `featureVersion` (javaFeatureVersion).
 CacheMechanism cacheMechanismFor(int featureVersion);
 
 /// "AOT cache", "dynamic class archive", ... for messages.

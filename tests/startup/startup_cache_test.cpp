@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "runtime_layout.h"
+
 namespace {
 
 TEST(StartupCache, MechanismFollowsTheReleaseFile) {
