@@ -1,7 +1,6 @@
 #include "launch.h"
 
 #include <cstring>
-#include <iostream>
 #include <string>
 #include <utility>
 
@@ -20,7 +19,7 @@ namespace {
 
 /// Writes "Error: MESSAGE"; the launch ends with status 1.
 int fail(const std::string& message) {
-  std::cerr << "Error: " << message << std::endl;
+  printErrorLine("Error: " + message);
   return 1;
 }
 
@@ -48,7 +47,7 @@ JavaVMOption* buildVmOptions(const std::string& classPath, const std::vector<std
   JavaVMOption* next = options;
   *next++ = JavaVMOption{copyText(classPath), nullptr};
   for (const std::string& option : vmArgs) {
-    if (verbose) std::cout << "  # " << option << std::endl;
+    if (verbose) printLine("  # " + option);
     *next++ = JavaVMOption{copyText(option), nullptr};
   }
   for (const std::string& property : properties) *next++ = JavaVMOption{copyText(property), nullptr};
@@ -58,8 +57,8 @@ JavaVMOption* buildVmOptions(const std::string& classPath, const std::vector<std
 /// The runtime library of the plan, loaded.
 StepResult<VmEntryPoints> loadRuntime(const LaunchPlan& plan) {
   if (plan.settings.verbose) {
-    std::cout << "Using Java runtime " << plan.runtimeHome << " ..." << std::endl;
-    std::cout << "Loading JVM runtime library ..." << std::endl;
+    printLine("Using Java runtime " + plan.runtimeHome + " ...");
+    printLine("Loading JVM runtime library ...");
   }
   const std::string library = withSystemSeparators(runtimeLibraryIn(hostOs));
   VmEntryPoints entryPoints;
@@ -92,7 +91,7 @@ struct VmOptions {
 /// encoding and the launcher's hooks; stops when an option cannot be encoded.
 StepResult<VmOptions> prepareVmOptions(const LaunchPlan& plan, std::vector<std::string> vmArgs) {
   const bool verbose = plan.settings.verbose;
-  if (verbose) std::cout << "Passing VM options ..." << std::endl;
+  if (verbose) printLine("Passing VM options ...");
   std::string classPath = classPathOption(plan.settings.classPath);
   std::vector<std::string*> optionTexts = {&classPath};
   for (std::string& option : vmArgs) optionTexts.push_back(&option);

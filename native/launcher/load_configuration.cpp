@@ -1,6 +1,5 @@
 #include "load_configuration.h"
 
-#include <iostream>
 
 #include "platform.h"
 #include "user_options.h"
@@ -27,7 +26,7 @@ bool printLauncherDiagnostics(const Diagnostics& diagnostics) {
   for (const Diagnostic& diagnostic : diagnostics) {
     if (diagnostic.kind == Diagnostic::Kind::quiet) continue;
     const bool error = diagnostic.kind == Diagnostic::Kind::error;
-    std::cerr << (error ? "Error: " : "Warning: ") << diagnostic.message << std::endl;
+    printErrorLine((error ? "Error: " : "Warning: ") + diagnostic.message);
     if (error) return false;
   }
   return true;
@@ -37,11 +36,11 @@ StepResult<Configuration> loadConfiguration(const LaunchSettings& settings) {
   const ConfigurationInputs inputs = configurationInputsOf(settings);
   // config.json goes without saying; another file the launcher chose itself is named.
   if (settings.verbose && inputs.configPath != settings.configPath)
-    std::cout << "Using configuration file " << inputs.configPath << " ..." << std::endl;
+    printLine("Using configuration file " + inputs.configPath + " ...");
   Configuration configuration = readConfiguration(inputs);
   if (!printLauncherDiagnostics(configuration.diagnostics))
     return StepResult<Configuration>::stop(1);
   if (settings.verbose && configuration.userOptionsRead)
-    std::cout << "Using VM options file " << inputs.userOptionsPath << " ..." << std::endl;
+    printLine("Using VM options file " + inputs.userOptionsPath + " ...");
   return {std::move(configuration), std::nullopt};
 }

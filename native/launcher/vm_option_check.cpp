@@ -1,7 +1,6 @@
 #include "vm_option_check.h"
 
-#include <iostream>
-
+#include "platform.h"
 #include "report.h"
 #include "runtime_layout.h"
 #include "vm_option_names.h"
@@ -12,6 +11,6 @@ void warnOfUnrecognisedVmOptions(const LaunchPlan& plan) {
   const VmOptionNames names =
       readVmOptionNames(inRuntime(plan.runtimeHome, runtimeLibraryIn(hostOs)));
   for (const std::string& option : unrecognisedVmOptions(names, settings.vmArgs))
-    std::cerr << "Warning: the Java VM does not recognise the option " << option
-              << " and ignores it" << std::endl;
+    printErrorLine("Warning: the Java VM does not recognise the option " + option +
+                   " and ignores it");
 }
