@@ -154,14 +154,16 @@ def case_help(h):
 
 def case_class_path(h):
     config = {"mainClass": "app.Main",
-              "classPath": ["app.jar", "libs.txt", "x.jar;y.jar", "more.txt"]}
+              "classPath": ["app.jar", "libs.txt", "x.jar;y.jar", "more.txt", "jars\\*"]}
     files = {"libs.txt": "-classpath lib\\a.jar;lib\\b.jar\n",
-             "more.txt": "--module-path mods\r\n-classpath\r\nc.jar;;e.jar;\r\n"}
+             "more.txt": "--module-path mods\r\n-classpath\r\nc.jar;;e.jar;\r\n",
+             "jars/b.jar": "", "jars/A.jar": "", "jars/notes.txt": ""}
     run = h.run(h.app("class_path", config, files), [])
-    # An empty entry would put the working directory on the class path.
+    # An empty entry would put the working directory on the class path; a
+    # folder wildcard gives the folder's jars, sorted.
     expect("class path option", jvm_lines(run, "option[0]"),
            ["option[0]=-Djava.class.path=app.jar;lib\\a.jar;lib\\b.jar;x.jar;y.jar;"
-            "c.jar;e.jar"])
+            "c.jar;e.jar;jars\\A.jar;jars\\b.jar"])
     expect_outcome(run, 0, None,
                    "Warning: ignoring an entry of class path argument file more.txt: it is "
                    "empty\n")
