@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <iostream>
 
 #include "file_system.h"
 #include "platform.h"
@@ -48,6 +47,7 @@ void closeOthersOnExec() {
 
 std::vector<char*> pointersTo(std::vector<std::string>& texts) {
   std::vector<char*> pointers;
+  pointers.reserve(texts.size() + 1);
   for (std::string& text : texts) pointers.push_back(&text[0]);
   pointers.push_back(nullptr);
   return pointers;
@@ -57,8 +57,6 @@ std::vector<char*> pointersTo(std::vector<std::string>& texts) {
 /// exit does is done: the process becomes the restarted launcher.
 void restartAtExit() {
   if (!restartPending) return;
-  std::cout.flush();
-  std::cerr.flush();
   std::fflush(nullptr);
   std::vector<std::string> arguments = origin.arguments;
   std::vector<std::string> environment = origin.environment;
@@ -73,8 +71,7 @@ void restartAtExit() {
     // Wherever it is: the launcher enters its own folder anyway.
   }
   execve(origin.executable.c_str(), pointersTo(arguments).data(), pointersTo(environment).data());
-  std::cerr << "Error: cannot restart the app: " << origin.executable << ": " << strerror(errno)
-            << std::endl;
+  printErrorLine("Error: cannot restart the app: " + origin.executable + ": " + strerror(errno));
   std::_Exit(1);
 }
 

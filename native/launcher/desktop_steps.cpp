@@ -1,10 +1,10 @@
 #include "desktop_steps.h"
 
-#include <iostream>
 #include <utility>
 
 #include "desktop.h"
 #include "launch_queue.h"
+#include "platform.h"
 #include "restart.h"
 #include "single_instance.h"
 #include "target_os.h"
@@ -18,7 +18,7 @@ LaunchQueue* instanceQueue = nullptr;
 LaunchHandler handlerFor(const LaunchSettings& settings, LaunchQueue* queue) {
   if (!settings.launchReceiver.empty())
     return [queue](ForwardedLaunch launch) { return queue->push(std::move(launch)); };
-  return [queue](ForwardedLaunch) {
+  return [queue](const ForwardedLaunch&) {
     if (queue->closed()) return false;
     bringOwnWindowForward();
     return true;
@@ -26,7 +26,7 @@ LaunchHandler handlerFor(const LaunchSettings& settings, LaunchQueue* queue) {
 }
 
 void progress(const LaunchSettings& settings, const std::string& line) {
-  if (settings.verbose) std::cout << line << " ..." << std::endl;
+  if (settings.verbose) printLine(line + " ...");
 }
 
 }  // namespace
@@ -39,9 +39,8 @@ StepResult<LaunchQueue*> joinInstance(const LaunchPlan& plan, const std::string&
     return {nullptr, std::nullopt};
   }
   if (settings.appDirectory.empty()) {
-    std::cerr << "Warning: the app starts as an instance of its own: the launcher's folder "
-                 "is unknown"
-              << std::endl;
+    printErrorLine(
+        "Warning: the app starts as an instance of its own: the launcher's folder is unknown");
     return {nullptr, std::nullopt};
   }
   InstanceRequest request;
@@ -61,11 +60,10 @@ StepResult<LaunchQueue*> joinInstance(const LaunchPlan& plan, const std::string&
       progress(settings, "Handed the launch to the running instance of the app");
       return StepResult<LaunchQueue*>::stop(0);
     case InstanceOutcome::Kind::failed:
-      std::cerr << "Error: " << outcome.message << std::endl;
+      printErrorLine("Error: " + outcome.message);
       return StepResult<LaunchQueue*>::stop(1);
     default:
-      std::cerr << "Warning: the app starts as an instance of its own: " << outcome.message
-                << std::endl;
+      printErrorLine("Warning: the app starts as an instance of its own: " + outcome.message);
       return {nullptr, std::nullopt};
   }
 }
@@ -75,8 +73,7 @@ void prepareDesktop(const LaunchPlan& plan) {
   if (!settings.appUserModelId.empty() && hostOs == TargetOs::Windows) {
     progress(settings, "Setting the AppUserModelID " + settings.appUserModelId);
     if (!setTaskbarIdentity(settings.appUserModelId))
-      std::cerr << "Warning: Windows refused the AppUserModelID " << settings.appUserModelId
-                << std::endl;
+      printErrorLine("Warning: Windows refused the AppUserModelID " + settings.appUserModelId);
   }
   if (settings.restartExitCode != 0)
     progress(settings, "Restarting the app when it ends with status " +
@@ -87,6 +84,6 @@ void prepareDesktop(const LaunchPlan& plan) {
 int endOfApp(int status) {
   if (instanceQueue) instanceQueue->close();
   const AppEnd end = endApp(status);
-  if (!end.error.empty()) std::cerr << "Error: " << end.error << std::endl;
+  if (!end.error.empty()) printErrorLine("Error: " + end.error);
   return end.status;
 }

@@ -1,10 +1,10 @@
 #include "launch_delivery.h"
 
-#include <iostream>
 #include <system_error>
 #include <thread>
 
 #include "java_text.h"
+#include "platform.h"
 #include "uncaught.h"
 
 namespace {
@@ -73,9 +73,8 @@ void deliverAll(JavaVM* vm, LaunchQueue* queue, const std::string& method) {
   JNIEnv* env = nullptr;
   JavaVMAttachArgs attach{JNI_VERSION_1_8, const_cast<char*>("Launch delivery"), nullptr};
   if (vm->AttachCurrentThreadAsDaemon(reinterpret_cast<void**>(&env), &attach) != JNI_OK) {
-    std::cerr << "Warning: cannot hand later launches to the app: the thread that takes "
-                 "them cannot join the Java VM"
-              << std::endl;
+    printErrorLine("Warning: cannot hand later launches to the app: the thread that takes them "
+                   "cannot join the Java VM");
     return;
   }
   Receiver receiver;
@@ -84,8 +83,8 @@ void deliverAll(JavaVM* vm, LaunchQueue* queue, const std::string& method) {
   for (;;) {
     const ForwardedLaunch launch = queue->next();
     if (!looked && !findReceiver(env, method, &receiver))
-      std::cerr << "Warning: cannot hand later launches to the app: no static method "
-                << method << "(String, String[]) or " << method << "(String[])" << std::endl;
+      printErrorLine("Warning: cannot hand later launches to the app: no static method " +
+                     method + "(String, String[]) or " + method + "(String[])");
     looked = true;
     if (receiver.method) deliver(env, receiver, launch);
   }
@@ -97,7 +96,6 @@ void startLaunchDelivery(JavaVM* vm, LaunchQueue* queue, const std::string& meth
   try {
     std::thread(deliverAll, vm, queue, method).detach();
   } catch (const std::system_error&) {
-    std::cerr << "Warning: cannot hand later launches to the app: no thread for them"
-              << std::endl;
+    printErrorLine("Warning: cannot hand later launches to the app: no thread for them");
   }
 }

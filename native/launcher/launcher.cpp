@@ -1,7 +1,5 @@
 #include "launcher.h"
 
-#include <iostream>
-
 #include "command_line.h"
 #include "desktop_steps.h"
 #include "file_system.h"
@@ -15,10 +13,9 @@ void enterWorkingDirectory(const LaunchSettings& settings) {
   const std::string& directory = settings.workingDirectory;
   if (directory.empty()) return;
   if (settings.verbose)
-    std::cout << "Changing working directory to " << directory << " ..." << std::endl;
+    printLine("Changing working directory to " + directory + " ...");
   if (!changeWorkingDirectory(directory))
-    std::cerr << "Warning: failed to change working directory to " << directory
-              << std::endl;
+    printErrorLine("Warning: failed to change working directory to " + directory);
 }
 
 }  // namespace
