@@ -165,20 +165,31 @@ void readStartupCache(ConfigurationReader& reader, const JsonValue* value) {
   if (value) reader.result.startupCache = value->type() == JsonType::True;
 }
 
-/// Windows takes an ID of at most 128 characters without spaces.
+/// Why Windows would refuse `id` as an AppUserModelID (at most 128
+/// characters, no spaces); empty when it takes it.
+std::string appUserModelIdProblem(const std::string& id) {
+  size_t characters = 0;
+  bool spaced = false;
+  for (unsigned char c : id) {
+    characters += (c & 0xC0) != 0x80;
+    spaced = spaced || c <= ' ' || c == 0x7F;
+  }
+  if (id.empty()) return " is empty";
+  if (spaced) return " holds a space or a control character";
+  return characters > 128 ? " is too long" : "";
+}
+
 void readAppUserModelId(ConfigurationReader& reader, const JsonValue* value) {
   if (!value) return;
   const std::string id(value->text());
-  size_t characters = 0;
-  for (unsigned char c : id) characters += (c & 0xC0) != 0x80;
-  const bool spaced = id.find_first_of(std::string(" \t\0", 3)) != std::string::npos;
-  if (id.empty() || spaced || characters > 128)
-    reader.quiet("'appUserModelId' " + quotedText(id) +
-                 (id.empty() ? " is empty" : spaced ? " holds white space or a NUL byte" : " is too long") +
-                 ": Windows takes an ID of at most 128 characters without spaces, such as "
-                 "\"Vendor.App\"; the launcher ignores it");
-  else
+  const std::string problem = appUserModelIdProblem(id);
+  if (problem.empty()) {
     reader.result.appUserModelId = id;
+    return;
+  }
+  reader.quiet("'appUserModelId' " + quotedText(id) + problem +
+               ": Windows takes an ID of at most 128 characters without spaces, such as "
+               "\"Vendor.App\"; the launcher ignores it");
 }
 
 /// true, or the static method that takes the later launches.

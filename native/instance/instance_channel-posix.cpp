@@ -72,10 +72,10 @@ std::string meetingFolder(std::string* problem) {
   std::string runtime;
   if (environmentValue("XDG_RUNTIME_DIR", &runtime) && isAbsolutePath(runtime) &&
       isPrivateFolder(runtime)) {
-    const std::string folder = runtime + "/vantrel";
+    std::string folder = runtime + "/vantrel";
     if (makePrivateFolder(folder, problem)) return folder;
   }
-  const std::string folder = "/tmp/vantrel-" + std::to_string(geteuid());
+  std::string folder = "/tmp/vantrel-" + std::to_string(geteuid());
   return makePrivateFolder(folder, problem) ? folder : std::string();
 }
 
@@ -122,11 +122,10 @@ bool InstanceConnection::write(const std::string& bytes, Deadline deadline) {
                               bytes.size() - written, MSG_NOSIGNAL);
     if (sent > 0) {
       written += static_cast<size_t>(sent);
-    } else if (sent < 0 && errno != EAGAIN && errno != EINTR) {
-      return false;
-    } else if (!waitFor(descriptor(handle_), POLLOUT, deadline)) {
-      return false;
+      continue;
     }
+    const bool full = sent == 0 || errno == EAGAIN || errno == EINTR;
+    if (!full || !waitFor(descriptor(handle_), POLLOUT, deadline)) return false;
   }
   return true;
 }

@@ -37,8 +37,8 @@ class InstanceConnection {
 
  private:
   intptr_t handle_;
-  bool listening_;
-  intptr_t event_ = 0;  ///< Windows: signals the end of overlapped reads and writes
+  [[maybe_unused]] bool listening_;       ///< used on Windows only
+  [[maybe_unused]] intptr_t event_ = 0;  ///< Windows: signals the end of overlapped reads and writes
 };
 
 class InstanceEndpoint {
