@@ -93,7 +93,8 @@ def check_config(app, vm_options, **more):
         config = json.load(file)
     expected = dict({"mainClass": "hello.Main",
                      "classPath": ["lib/a-util.jar", "lib/hello.jar"],
-                     "vmArgs": vm_options, "startupCache": True, "splash": "icon.png"}, **more)
+                     "vmArgs": ["-Djava.library.path=$APPDIR/lib"] + vm_options,
+                     "startupCache": True, "splash": "icon.png"}, **more)
     check(config == expected, "config.json: %r" % config)
 
 
