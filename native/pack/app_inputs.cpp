@@ -116,6 +116,12 @@ class Planner : public TreeVisitor {
 
   void warn(const std::string& message) override { plan_.warnings.push_back(message); }
 
+  void leftOutFolder(const fs::path& link, const std::string& resolved,
+                     const std::string& target) override {
+    warn("left out " + textOf(link) + ": a link to the folder " + resolved +
+         " outside the input (--resources " + resolved + "=" + target + " copies it)");
+  }
+
   /// A tree or file from outside every input, put into lib/ under its own
   /// name (in a folder named after its own when that name is taken).
   bool addOutside(const fs::path& source, bool folder, std::string* target, std::string* error) {
@@ -166,29 +172,39 @@ class Planner : public TreeVisitor {
     return true;
   }
 
-  /// A name at the top of the app folder that its own files do not have.
+  /// A name at the top of the app folder that its own files do not have
+  /// (the launchers, their configurations, the desktop entry and icon).
   bool isFreeTopName(const std::string& name) const {
     std::vector<std::string> taken = {"lib", "jre", "config.json", options_.name,
                                       options_.name + ".exe", options_.name + ".json",
                                       options_.name + ".png", options_.name + ".desktop"};
     for (const ExtraLauncher& launcher : options_.extraLaunchers)
       taken.insert(taken.end(), {launcher.name, launcher.name + ".exe", launcher.name + ".json"});
-    for (const std::string& name2 : taken)
-      if (lowerCase(name) == lowerCase(name2)) return false;
-    return !targets_.count(name);
+    for (const std::string& reserved : taken)
+      if (lowerCase(name) == lowerCase(reserved)) return false;
+    return true;
   }
 
+  /// --resources DIR[=TARGET]: TARGET a relative path without "..", its
+  /// first part not one of the folder's own files (lib/ is allowed).
   bool addResources(std::string* error) {
-    for (const std::string& resources : options_.resources) {
+    for (const std::string& given : options_.resources) {
       std::error_code code;
-      fs::path path = pathOf(resources);
+      const size_t equals = given.find('=');
+      const fs::path path = pathOf(given.substr(0, equals));
       if (!fs::is_directory(path, code))
-        return fail(error, "the resource folder " + resources + " does not exist");
-      std::string name = nameOf(fs::weakly_canonical(path, code));
-      if (!isFreeTopName(name))
-        return fail(error, "cannot copy the resource folder " + resources + " as " + name +
-                               ": the app folder has a file of that name");
-      if (!addTree(path, name, error)) return false;
+        return fail(error, "the resource folder " + textOf(path) + " does not exist");
+      std::string target = equals == std::string::npos ? nameOf(fs::weakly_canonical(path, code))
+                                                       : given.substr(equals + 1);
+      while (!target.empty() && target.back() == '/') target.pop_back();
+      const std::string top = target.substr(0, target.find('/'));
+      if (target.empty() || pathOf(target).is_absolute() || target.find('\\') != std::string::npos ||
+          ("/" + target + "/").find("/../") != std::string::npos ||
+          ("/" + target + "/").find("/./") != std::string::npos || (top != "lib" && !isFreeTopName(top)))
+        return fail(error, "cannot copy the resource folder " + textOf(path) + " as " + target +
+                               ": expected a relative path in the app folder, not one of its "
+                               "own files");
+      if (!addTree(path, target, error)) return false;
     }
     return true;
   }
@@ -222,9 +238,15 @@ class Planner : public TreeVisitor {
 
   // ---- the class path ------------------------------------------------------
 
-  /// --main-jar as given: inside an input folder, else a file of its own.
+  /// --main-jar as given: inside an input folder, an input jar of that
+  /// name, else a file of its own.
   bool findMainJar(fs::path* path, std::string* error) {
     std::error_code code;
+    for (const fs::path& file : inputFiles_)
+      if (nameOf(file) == options_.mainJar) {
+        *path = file;
+        return true;
+      }
     for (const fs::path& folder : inputFolders_)
       if (fs::is_regular_file(folder / pathOf(options_.mainJar), code)) {
         *path = folder / pathOf(options_.mainJar);
@@ -236,7 +258,7 @@ class Planner : public TreeVisitor {
     }
     return fail(error, "the main jar " + options_.mainJar + " is in none of the inputs (" +
                            options_.inputs.front() + (options_.inputs.size() > 1 ? ", ..." : "") +
-                           ")");
+                           ") and no file");
   }
 
   /// The top-level jars of the inputs, sorted by their names in lib/.
@@ -253,21 +275,29 @@ class Planner : public TreeVisitor {
   }
 
   /// --class-path ENTRY: relative to an input folder (the first that has
-  /// it), or absolute.
-  bool findClassPathEntry(const std::string& entry, fs::path* path, std::string* error) {
-    std::error_code code;
-    if (!pathOf(entry).is_absolute()) {
-      for (const fs::path& folder : inputFolders_)
-        if (fs::exists(folder / pathOf(entry), code)) {
-          *path = folder / pathOf(entry);
-          return true;
-        }
-    } else if (fs::exists(pathOf(entry), code)) {
-      *path = pathOf(entry);
+  /// it), or absolute; DIR/* is every jar of DIR, sorted.
+  bool findClassPathEntry(const std::string& entry, std::vector<fs::path>* paths,
+                          std::string* error) {
+    const bool wildcard = entry == "*" || endsWith(entry, "/*");
+    const fs::path given = pathOf(wildcard ? entry.substr(0, entry.size() - 1) : entry);
+    std::vector<fs::path> candidates;
+    if (given.is_absolute())
+      candidates.push_back(given);
+    else
+      for (const fs::path& folder : inputFolders_) candidates.push_back(folder / given);
+    for (const fs::path& candidate : candidates) {
+      std::error_code code;
+      if (!fs::exists(candidate, code) || (wildcard && !fs::is_directory(candidate, code))) continue;
+      if (!wildcard) {
+        paths->push_back(candidate);
+        return true;
+      }
+      for (const std::string& jar : filesEndingIn(textOf(candidate), ".jar"))
+        paths->push_back(candidate / pathOf(jar));
       return true;
     }
     return fail(error, "--class-path " + entry + ": no such jar or folder" +
-                           (pathOf(entry).is_absolute() ? "" : " in the input folders"));
+                           (given.is_absolute() ? "" : " in the input folders"));
   }
 
   bool addClassPath(std::string* error) {
@@ -280,10 +310,8 @@ class Planner : public TreeVisitor {
     } else {
       entries = topLevelJars();
     }
-    for (const std::string& entry : options_.classPath) {
-      entries.emplace_back();
-      if (!findClassPathEntry(entry, &entries.back(), error)) return false;
-    }
+    for (const std::string& entry : options_.classPath)
+      if (!findClassPathEntry(entry, &entries, error)) return false;
     if (entries.empty())
       return fail(error, "no jars in the input folder " + options_.inputs.front());
     for (const fs::path& entry : entries)
@@ -319,18 +347,27 @@ class Planner : public TreeVisitor {
   }
 
   bool followClassPath(const fs::path& jar, const JarManifest& manifest, std::string* error) {
+    std::vector<std::string> missing, notFiles;
     for (const ClassPathReference& reference :
          classPathReferences(manifest.value("Class-Path"), textOf(jar.parent_path()))) {
       std::error_code code;
-      const std::string where = "the manifest of " + textOf(jar) + " names " + reference.text;
       if (reference.path.empty())
-        warn(where + " on its Class-Path, which is not a file: left out");
+        notFiles.push_back(reference.text);
       else if (!fs::exists(pathOf(reference.path), code))
-        warn(where + " on its Class-Path, which does not exist: left out");
+        missing.push_back(reference.text);
       else if (!addToClassPath(pathOf(reference.path), error))
         return false;
     }
+    const std::string where = "the Class-Path of " + textOf(jar) + " names ";
+    if (!missing.empty()) warn(where + "what does not exist (left out): " + listed(missing));
+    if (!notFiles.empty()) warn(where + "what is not a file (left out): " + listed(notFiles));
     return true;
+  }
+
+  static std::string listed(const std::vector<std::string>& items) {
+    std::string list;
+    for (const std::string& item : items) list += (list.empty() ? "" : " ") + item;
+    return list;
   }
 
   std::string classFile() const { return mainClass_.empty() ? std::string() : classFileOf(mainClass_); }

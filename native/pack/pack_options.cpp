@@ -99,9 +99,10 @@ std::vector<tabopt_option> optionTable(RawOptions* raw) {
                 "what its manifest names (default: the top-level jars of --input).",
                 "FILE", &raw->mainJar),
       listRow("class-path", "A jar or class folder added to the class path, relative to "
-              "--input or absolute (repeatable).", "ENTRY", &raw->classPath),
-      listRow("resources", "A folder copied into the app folder beside the launcher "
-              "(repeatable).", "DIR", &raw->resources),
+              "--input or absolute; DIR/* for the jars of DIR (repeatable).", "ENTRY",
+              &raw->classPath),
+      listRow("resources", "A folder copied into the app folder, as TARGET (default: its "
+              "name beside the launcher; repeatable).", "DIR[=TARGET]", &raw->resources),
       listRow("native-lib", "A native library, or the native libraries of a folder, copied "
               "into lib/ (repeatable).", "FILE|DIR", &raw->nativeLibs),
       listRow("arguments", "An argument passed to the application before the user's "

@@ -57,8 +57,7 @@ class Walk {
     }
     const std::string resolved = resolvedPath(entry);
     if (link && !isInside(resolved, root_)) {
-      visitor_.warn("left out " + textOf(entry) + ": a link to the folder " + resolved +
-                    " outside " + root_);
+      visitor_.leftOutFolder(entry, resolved, target);
       return true;
     }
     if (std::find(chain_.begin(), chain_.end(), resolved) != chain_.end()) {
@@ -74,6 +73,11 @@ class Walk {
 };
 
 }  // namespace
+
+void TreeVisitor::leftOutFolder(const fs::path& link, const std::string& resolved,
+                                const std::string&) {
+  warn("left out " + textOf(link) + ": it links to the folder " + resolved + ", outside");
+}
 
 std::string resolvedPath(const fs::path& path) {
   std::error_code code;

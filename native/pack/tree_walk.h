@@ -19,6 +19,10 @@ class TreeVisitor {
                     std::string* error) = 0;
   /// Something left out, and why.
   virtual void warn(const std::string& message) = 0;
+  /// The link `link` to the folder `resolved` outside the tree, left out;
+  /// it would have been `target`.
+  virtual void leftOutFolder(const std::filesystem::path& link, const std::string& resolved,
+                             const std::string& target);
 };
 
 /// Walks `folder` as the copy's `target` ("lib", "jre/..."), leaving out
