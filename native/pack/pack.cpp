@@ -19,6 +19,7 @@
 #include "runtime_image.h"
 #include "runtime_layout.h"
 #include "utf8_text.h"
+#include "verify.h"
 #include "zip_archive.h"
 
 namespace fs = std::filesystem;
@@ -119,6 +120,8 @@ PackOutcome checkFiles(const PackOptions& options, const std::string& toolFolder
     return badInput("cannot read the splash image " + options.splash);
   if (options.zip && !zipSupported())
     return badInput("this build of vantrel-pack cannot write zip archives (--zip)");
+  if (options.verifySeconds && (options.target != PackTarget::Linux || hostOs != TargetOs::Linux))
+    return badInput("--verify runs the packaged app: it needs Linux and --target linux");
   return {};
 }
 
@@ -215,6 +218,36 @@ PackOutcome buildAndPlace(const PackOptions& options, const PackInputs& inputs,
   return {};
 }
 
+std::string listed(const std::vector<std::string>& items) {
+  std::string list;
+  for (const std::string& item : items) list += (list.empty() ? "" : ", ") + item;
+  return list.empty() ? "nothing" : list;
+}
+
+/// Runs the packaged app with the host's files hidden and reports what it
+/// took from elsewhere.
+PackOutcome verify(const PackOptions& options, const PackInputs& inputs, std::ostream& progress) {
+  VerifyRequest request = verifyRequest(options, inputs.plan, inputs.finalFolder);
+  request.launcher = executableFileName(options.name, options.target);
+  progress << "Verifying " << inputs.finalFolder << ": running it for " << request.seconds
+           << " s with " << listed(request.hiddenFolders)
+           << (request.hiddenFiles.empty() ? "" : " and " + listed(request.hiddenFiles))
+           << " hidden ..." << std::endl;
+  VerifyRun run;
+  std::string error;
+  if (!runHidden(request, &run, &error)) return failed("cannot verify the app: " + error);
+  if (!run.hidden)
+    progress << "Warning: the host's files could not be hidden (" << run.whyNotHidden
+             << "): only where classes and libraries came from is checked" << std::endl;
+  bool leaks = false;
+  for (const std::string& line : judgeRun(run, &leaks)) progress << "  " << line << std::endl;
+  if (leaks)
+    return failed("the packaged app " + inputs.finalFolder +
+                  " is not self-contained: it took or missed what is listed above");
+  progress << "Verified " << inputs.finalFolder << std::endl;
+  return {};
+}
+
 PackOutcome checkAndBuild(const PackOptions& given, const std::string& toolFolder,
                           std::ostream& progress, StopCheck stop) {
   PackInputs inputs;
@@ -229,8 +262,9 @@ PackOutcome checkAndBuild(const PackOptions& given, const std::string& toolFolde
   if (outcome.status == packOk && !planInstallers(options, &inputs.installers, &error))
     outcome = badInput(error);
   if (outcome.status == packOk) outcome = checkOutput(options, &inputs);
-  if (outcome.status != packOk) return outcome;
-  return buildAndPlace(options, inputs, progress, stop);
+  if (outcome.status == packOk) outcome = buildAndPlace(options, inputs, progress, stop);
+  if (outcome.status != packOk || !options.verifySeconds) return outcome;
+  return verify(options, inputs, progress);
 }
 
 }  // namespace
