@@ -91,6 +91,7 @@ class Planner : public TreeVisitor {
     addFolder(parentOf(target));
     targets_[target] = identity;
     shown_[target] = textOf(source);
+    reachedTargets_.emplace(reached(source), target);
     fileTargets_.emplace(identity, target);
     plan_.copy.files.push_back({textOf(source), target});
     std::error_code code;
@@ -108,6 +109,13 @@ class Planner : public TreeVisitor {
   void folder(const fs::path& source, const std::string& target) override {
     addFolder(target);
     folderTargets_.emplace(resolvedPath(source), target);
+    reachedTargets_.emplace(reached(source), target);
+  }
+
+  /// A path as reached, absolute and without "." or "..", links kept.
+  static std::string reached(const fs::path& path) {
+    std::error_code code;
+    return textOf(fs::absolute(path, code).lexically_normal());
   }
 
   bool file(const fs::path& source, const std::string& target, std::string* error) override {
@@ -138,9 +146,15 @@ class Planner : public TreeVisitor {
     return fail(error, "cannot find a name in lib/ for " + textOf(source));
   }
 
-  /// Where the file or folder `path` is in the app folder, copying it in
-  /// when it is outside the inputs.
+  /// Where the file or folder `path` is in the app folder: under its own
+  /// name when reached through an input, else where the same file is;
+  /// copied in when it is outside the inputs.
   bool placeOf(const fs::path& path, std::string* target, std::string* error) {
+    auto byName = reachedTargets_.find(reached(path));
+    if (byName != reachedTargets_.end()) {
+      *target = byName->second;
+      return true;
+    }
     std::error_code code;
     const bool folder = fs::is_directory(path, code);
     const std::string identity = resolvedPath(path);
@@ -437,6 +451,7 @@ class Planner : public TreeVisitor {
   std::map<std::string, std::string> shown_;          ///< target -> source as reached
   std::map<std::string, std::string> fileTargets_;    ///< identity -> first target
   std::map<std::string, std::string> folderTargets_;  ///< identity -> first target
+  std::map<std::string, std::string> reachedTargets_;  ///< path as reached -> target
   std::set<std::string> onClassPath_;
   std::set<std::string> nativeFolders_;
   fs::path mainJar_;

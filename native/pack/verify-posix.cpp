@@ -99,9 +99,8 @@ std::string readAll(const std::string& path) {
   return text.str();
 }
 
-/// The shared libraries a process has mapped, as it sees their paths.
-std::vector<std::string> mappedLibraries(pid_t pid) {
-  std::vector<std::string> libraries;
+/// Adds the shared libraries a process has mapped, as it sees their paths.
+void addMappedLibraries(pid_t pid, std::vector<std::string>* libraries) {
   std::istringstream maps(readAll("/proc/" + std::to_string(pid) + "/maps"));
   std::string line;
   while (std::getline(maps, line)) {
@@ -109,24 +108,23 @@ std::vector<std::string> mappedLibraries(pid_t pid) {
     if (slash == std::string::npos) continue;
     std::string path = line.substr(slash);
     if (path.find(".so") == std::string::npos) continue;
-    if (std::find(libraries.begin(), libraries.end(), path) == libraries.end())
-      libraries.push_back(path);
+    if (std::find(libraries->begin(), libraries->end(), path) == libraries->end())
+      libraries->push_back(path);
   }
-  return libraries;
 }
 
 /// Waits for the child for `seconds`; ends it when it still runs. The
-/// libraries it has mapped are taken just before.
+/// libraries it maps are collected meanwhile.
 void waitOrEnd(pid_t child, int seconds, VerifyRun* run) {
   auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   int status = 0;
   while (std::chrono::steady_clock::now() < end) {
-    run->libraries = mappedLibraries(child);
+    addMappedLibraries(child, &run->libraries);
     if (waitpid(child, &status, WNOHANG) == child) {
       run->exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
       return;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   kill(child, SIGTERM);
   for (int i = 0; i < 30 && waitpid(child, &status, WNOHANG) != child; ++i)

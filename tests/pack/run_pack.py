@@ -314,6 +314,21 @@ ERROR_CASES = [
      "--sign-pkcs12 signs Windows programs: it needs --target windows"),
     ("installer exists", {"--installer": "rpm", "--output": "existing-rpm"}, 2,
      "hello-app-1.0.0-1.x86_64.rpm already exists (pass --force"),
+    ("main jar not found", {"--main-jar": "nope.jar"}, 2,
+     "the main jar nope.jar is in none of the inputs (input) and no file"),
+    ("class path entry not found", {"--class-path": "nope/*"}, 2,
+     "--class-path nope/*: no such jar or folder in the input folders"),
+    ("not a native library", {"--native-lib": "input/hello.jar"}, 2,
+     "--native-lib input/hello.jar: not a native library for linux x86-64 (libNAME.so)"),
+    ("resources as the runtime", {"--resources": "empty=jre"}, 2,
+     "cannot copy the resource folder empty as jre: expected a relative path"),
+    ("launcher named config", {"--add-launcher": "Config=tool.properties"}, 2,
+     "Invalid value for option --add-launcher: Config=tool.properties"),
+    ("launcher file with another key", {"--add-launcher": "Tool=colour.properties"}, 2,
+     "cannot use the launcher file colour.properties: unknown key 'colour' on line 2"),
+    ("launcher's main class not found", {"--add-launcher": "Tool=tool.properties"}, 2,
+     "the main class hello.Nope of the launcher Tool (hello/Nope.class) is in none of the jars"),
+    ("empty module list", {"--modules": ""}, 2, "Invalid value for option --modules"),
 ]
 
 
@@ -325,6 +340,8 @@ def error_fixtures(work, options):
     open(os.path.join(work, "nojars", "readme.txt"), "w").write("no jars")
     open(os.path.join(work, "badjar", "app.jar"), "w").write("not a zip")
     open(os.path.join(work, "notes.txt"), "w").write("not a picture")
+    open(os.path.join(work, "tool.properties"), "w").write("main-class = hello.Nope\n")
+    open(os.path.join(work, "colour.properties"), "w").write("# a launcher\ncolour: red\n")
     os.makedirs(os.path.join(work, "existing-rpm"), exist_ok=True)
     open(os.path.join(work, "existing-rpm", "hello-app-1.0.0-1.x86_64.rpm"), "w").write("rpm")
     return inputs
