@@ -1,7 +1,6 @@
 #include "launch.h"
 
 #include <cstring>
-#include <iostream>
 #include <string>
 #include <utility>
 
@@ -18,7 +17,7 @@ namespace {
 
 /// Writes "Error: MESSAGE"; the launch ends with status 1.
 int fail(const std::string& message) {
-  std::cerr << "Error: " << message << std::endl;
+  printErrorLine("Error: " + message);
   return 1;
 }
 
@@ -45,7 +44,7 @@ JavaVMOption* buildVmOptions(const std::string& classPath,
   options[0].optionString = copyText(classPath);
   options[0].extraInfo = nullptr;
   for (size_t i = 0; i < vmArgs.size(); ++i) {
-    if (verbose) std::cout << "  # " << vmArgs[i] << std::endl;
+    if (verbose) printLine(std::string("  # ") + vmArgs[i]);
     options[i + 1].optionString = copyText(vmArgs[i]);
     options[i + 1].extraInfo = nullptr;
   }
@@ -55,8 +54,8 @@ JavaVMOption* buildVmOptions(const std::string& classPath,
 /// The runtime library of the plan, loaded.
 StepResult<VmEntryPoints> loadRuntime(const LaunchPlan& plan) {
   if (plan.settings.verbose) {
-    std::cout << "Using Java runtime " << plan.runtimeHome << " ..." << std::endl;
-    std::cout << "Loading JVM runtime library ..." << std::endl;
+    printLine("Using Java runtime " + plan.runtimeHome + " ...");
+    printLine("Loading JVM runtime library ...");
   }
   const std::string library = withSystemSeparators(runtimeLibraryIn(hostOs));
   VmEntryPoints entryPoints;
@@ -89,7 +88,7 @@ struct VmOptions {
 /// encoding and the launcher's hooks; stops when an option cannot be encoded.
 StepResult<VmOptions> prepareVmOptions(const LaunchPlan& plan, std::vector<std::string> vmArgs) {
   const bool verbose = plan.settings.verbose;
-  if (verbose) std::cout << "Passing VM options ..." << std::endl;
+  if (verbose) printLine("Passing VM options ...");
   std::string classPath = classPathOption(plan.settings.classPath);
   std::vector<std::string*> optionTexts = {&classPath};
   for (std::string& option : vmArgs) optionTexts.push_back(&option);

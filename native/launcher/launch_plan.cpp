@@ -1,6 +1,5 @@
 #include "launch_plan.h"
 
-#include <iostream>
 
 #include "file_system.h"
 #include "platform.h"
@@ -24,9 +23,9 @@ LaunchPlan planLaunch(LaunchSettings settings, Configuration configuration) {
 void applyEnvironment(const LaunchPlan& plan) {
   if (!plan.setsEnvironment) return;
   const bool verbose = plan.settings.verbose;
-  if (verbose) std::cout << "Setting up env..." << std::endl;
+  if (verbose) printLine("Setting up env...");
   for (const auto& [name, value] : plan.environment) {
-    if (verbose) std::cout << "  " << name << '=' << value << std::endl;
+    if (verbose) printLine("  " + name + '=' + value);
     setEnvironmentVariable(name, value);
   }
 }

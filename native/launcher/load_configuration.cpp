@@ -1,6 +1,5 @@
 #include "load_configuration.h"
 
-#include <iostream>
 
 #include "platform.h"
 #include "user_options.h"
@@ -25,7 +24,7 @@ bool printLauncherDiagnostics(const Diagnostics& diagnostics) {
   for (const Diagnostic& diagnostic : diagnostics) {
     if (diagnostic.kind == Diagnostic::Kind::quiet) continue;
     const bool error = diagnostic.kind == Diagnostic::Kind::error;
-    std::cerr << (error ? "Error: " : "Warning: ") << diagnostic.message << std::endl;
+    printErrorLine((error ? "Error: " : "Warning: ") + diagnostic.message);
     if (error) return false;
   }
   return true;
@@ -37,6 +36,6 @@ StepResult<Configuration> loadConfiguration(const LaunchSettings& settings) {
   if (!printLauncherDiagnostics(configuration.diagnostics))
     return StepResult<Configuration>::stop(1);
   if (settings.verbose && configuration.userOptionsRead)
-    std::cout << "Using VM options file " << inputs.userOptionsPath << " ..." << std::endl;
+    printLine("Using VM options file " + inputs.userOptionsPath + " ...");
   return {std::move(configuration), std::nullopt};
 }

@@ -26,6 +26,7 @@ struct RawOptions {
   const char* modules = nullptr;
   const char* verify = nullptr;
   bool verifyGiven = false;
+  const char* compress = nullptr;
   const char* icon = nullptr;
   const char* appVersion = nullptr;
   const char* vendor = nullptr;
@@ -124,6 +125,8 @@ std::vector<tabopt_option> optionTable(RawOptions* raw) {
               "M1,M2", &raw->addModules),
       stringRow("modules", "The runtime's modules, instead of those the jars use and the "
                 "service providers added to them.", "M1,M2", &raw->modules),
+      stringRow("compress", "The runtime's modules zipped or not (default: zip with --startup-cache).",
+                "none|zip", &raw->compress),
       stringRow("icon", "The application's icon.", "FILE.png|FILE.ico", &raw->icon),
       stringRow("app-version", "The application's version (default 1.0.0).", "X.Y.Z[.W]",
                 &raw->appVersion),
@@ -227,6 +230,8 @@ std::string checkRequired(const RawOptions& raw) {
   if (!raw.jdk && !raw.runtime)
     return "No Java runtime: pass --jdk DIR (a JDK whose jlink makes one) or "
            "--runtime DIR (an existing runtime image to copy)";
+  if (raw.compress && raw.runtime)
+    return "Option --compress needs --jdk: a runtime copied with --runtime stays as it is";
   return "";
 }
 
@@ -317,6 +322,13 @@ std::string fillOptions(const RawOptions& raw, PackOptions* options) {
         (!seconds.empty() && options->verifySeconds < 1))
       return "Invalid value for option --verify: " + seconds + " (a number of seconds, 1 to 9999)";
   }
+  // Zipped modules cost start-up time that a startup cache wins back.
+  std::string compress = text(raw.compress);
+  options->compression = raw.startupCache ? PackCompression::Zip : PackCompression::None;
+  if (compress == "zip") options->compression = PackCompression::Zip;
+  else if (compress == "none") options->compression = PackCompression::None;
+  else if (!compress.empty())
+    return "Invalid value for option --compress: " + compress + " (none or zip)";
   options->icon = text(raw.icon);
   options->vendor = text(raw.vendor);
   options->description = text(raw.description);

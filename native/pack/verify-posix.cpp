@@ -107,7 +107,12 @@ void addMappedLibraries(pid_t pid, std::vector<std::string>* libraries) {
     size_t slash = line.find('/');
     if (slash == std::string::npos) continue;
     std::string path = line.substr(slash);
-    if (path.find(".so") == std::string::npos) continue;
+    // NAME.so or NAME.so.1.2, not other mapped files such as ld.so.cache.
+    const std::string name = path.substr(path.rfind('/') + 1);
+    const size_t so = name.find(".so");
+    if (so == std::string::npos ||
+        name.find_first_not_of(".0123456789", so + 3) != std::string::npos)
+      continue;
     if (std::find(libraries->begin(), libraries->end(), path) == libraries->end())
       libraries->push_back(path);
   }
