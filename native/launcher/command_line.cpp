@@ -78,6 +78,7 @@ void applyOptions(const OptionValues& values, LaunchSettings& settings) {
     if (settings.verbose)
       printLine(std::string("Using configuration file ") + values.configValue + " ...");
     settings.configPath = values.configValue;
+    settings.configFromCommandLine = true;
   }
 }
 
@@ -107,6 +108,7 @@ LaunchSettings settingsOfLauncher(const std::string& executable) {
   if (identity.directory.empty()) return settings;
   settings.appDirectory = identity.directory;
   settings.appName = identity.name;
+  settings.launcherPath = executable;
   return settings;
 }
 
@@ -129,8 +131,8 @@ StepResult<LaunchSettings> parseCommandLine(int argc, char** argv, LaunchSetting
   }
   StepResult<char**> javaArgs{argc > 1 ? argv + 1 : nullptr, std::nullopt};
   const std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "--cli" || mode == "-c")
-    javaArgs = runInterfaceMode(context, argv + 1, values, settings);
+  settings.interfaceMode = mode == "--cli" || mode == "-c";
+  if (settings.interfaceMode) javaArgs = runInterfaceMode(context, argv + 1, values, settings);
   destroy_context(context);
   if (javaArgs.stops()) return StepResult<LaunchSettings>::stop(*javaArgs.exitStatus);
   for (char** rest = javaArgs.value; rest && *rest; ++rest)

@@ -12,6 +12,8 @@ LaunchPlan planLaunch(LaunchSettings settings, Configuration configuration) {
   planned.vmArgs = std::move(configuration.vmArgs);
   planned.mainClass = std::move(configuration.mainClass);
   planned.classPath = std::move(configuration.classPath.entries);
+  planned.javaArgs.insert(planned.javaArgs.begin(), configuration.args.begin(),
+                          configuration.args.end());
   planned.startupCache = configuration.startupCache;
   planned.splashImage = std::move(configuration.splashImage);
   plan.setsEnvironment = configuration.hasEnvironment;

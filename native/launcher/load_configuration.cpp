@@ -10,7 +10,9 @@ namespace {
 /// folder and user's VM options file, and the process's environment.
 ConfigurationInputs configurationInputsOf(const LaunchSettings& settings) {
   ConfigurationInputs inputs;
-  inputs.configPath = settings.configPath;
+  const bool chosen = settings.configFromCommandLine || settings.configPath != "config.json";
+  inputs.configPath = chosen ? settings.configPath
+                             : defaultConfigurationFile(std::string(), settings.appName);
   inputs.commandLineVmArgs = settings.vmArgs;
   inputs.appDirectory = settings.appDirectory;
   inputs.userOptionsPath = userOptionsPath(userConfigDirectory(), settings.appName);
@@ -32,6 +34,9 @@ bool printLauncherDiagnostics(const Diagnostics& diagnostics) {
 
 StepResult<Configuration> loadConfiguration(const LaunchSettings& settings) {
   const ConfigurationInputs inputs = configurationInputsOf(settings);
+  // config.json goes without saying; another file the launcher chose itself is named.
+  if (settings.verbose && inputs.configPath != settings.configPath)
+    printLine("Using configuration file " + inputs.configPath + " ...");
   Configuration configuration = readConfiguration(inputs);
   if (!printLauncherDiagnostics(configuration.diagnostics))
     return StepResult<Configuration>::stop(1);

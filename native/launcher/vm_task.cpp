@@ -3,6 +3,7 @@
 #include <string>
 
 #include "diagnostics.h"
+#include "java_command.h"
 #include "java_text.h"
 #include "pending_exception.h"
 #include "platform.h"
@@ -69,7 +70,10 @@ jclass findMainClass(JNIEnv* env, const std::string& className) {
 /// an exception pending; stops when main cannot be called.
 StepResult<int> invokeMain(JNIEnv* env, jobjectArray arguments,
                            const LaunchSettings& settings) {
-  std::string className = slashForm(settings.mainClass);
+  // A class of a named module ("MODULE/CLASS") is the system class loader's
+  // to find: the module is the root of the module graph (jdk.module.main).
+  const std::string mainClassName = splitMainClass(settings.mainClass).className;
+  std::string className = slashForm(mainClassName);
   jclass mainClass = findMainClass(env, className);
   if (!mainClass) return StepResult<int>::stop(failed);
   jmethodID mainMethod =
@@ -79,7 +83,7 @@ StepResult<int> invokeMain(JNIEnv* env, jobjectArray arguments,
     return StepResult<int>::stop(fail("failed to find main method in " + className));
   }
   if (settings.verbose)
-    printLine("Invoking static " + settings.mainClass + ".main() function ...");
+    printLine("Invoking static " + mainClassName + ".main() function ...");
   env->CallStaticVoidMethod(mainClass, mainMethod, arguments);
   if (!env->ExceptionCheck()) return {0, std::nullopt};
   reportUncaughtException(env);

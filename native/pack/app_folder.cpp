@@ -24,6 +24,7 @@ std::string difference(const Configuration& read, const AppConfiguration& writte
   if (read.mainClass != written.mainClass) return "'mainClass' reads back otherwise";
   if (read.classPath.entries != written.classPath) return "'classPath' reads back otherwise";
   if (read.vmArgs != written.vmArgs) return "'vmArgs' reads back otherwise";
+  if (read.args != written.args) return "'args' reads back otherwise";
   if (read.startupCache != written.startupCache) return "'startupCache' reads back otherwise";
   if (read.splashImage != written.splash) return "'splash' reads back otherwise";
   if (read.appUserModelId != written.appUserModelId) return "'appUserModelId' reads back otherwise";

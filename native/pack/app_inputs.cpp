@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "bytes.h"
+#include "class_path.h"
 #include "file_util.h"
 #include "jar_manifest.h"
 #include "tree_walk.h"
@@ -489,8 +490,6 @@ bool isNativeLibrary(const std::string& path, PackTarget target) {
   return bytes::fits(head.size(), pe, 6) && head.compare(pe, 4, std::string("PE\0\0", 4)) == 0 &&
          bytes::le16(head, pe + 4) == 0x8664;
 }
-
-bool isJarName(const std::string& name) { return endsWith(lowerCase(name), ".jar"); }
 
 bool classPathHolds(const AppPlan& plan, const std::string& className, std::string* error) {
   const std::string classFile = classFileOf(className);

@@ -46,9 +46,6 @@ bool planApp(const PackOptions& options, AppPlan* plan, std::string* error);
 /// *.dll for Windows; built for x86-64 (its header read).
 bool isNativeLibrary(const std::string& path, PackTarget target);
 
-/// True for a file name ending in ".jar", in any case.
-bool isJarName(const std::string& name);
-
 /// True when a jar or class folder of the plan's class path holds the class
 /// `className`; false with "is in none of ..." or why a jar cannot be read.
 bool classPathHolds(const AppPlan& plan, const std::string& className, std::string* error);

@@ -10,6 +10,7 @@
 #include <new>
 #include <system_error>
 
+#include "class_path.h"
 #include "exe_identity.h"
 #include "executable_name.h"
 #include "file_util.h"
