@@ -14,7 +14,9 @@ and Enable-Native-Access; a plugin jar in a subfolder that it loads itself;
 an executable script; a link; a native library in a subfolder built with
 gcc; and needs a jar outside the input (--class-path), whose module its
 modular jar requires, and a native library from a host folder
-(--native-lib). It also connects with TLS to a loopback `openssl s_server`
+(--native-lib). A second launcher (--add-launcher) runs another main class
+with arguments and a VM option of its own, the first has a default argument
+(--arguments). It also connects with TLS to a loopback `openssl s_server`
 whose certificate has a P-256 key: a runtime without elliptic curves fails.
 """
 import argparse
@@ -176,9 +178,14 @@ def release_modules(app):
 
 
 def check_folder(app, version):
-    """config.json, the runtime's modules and the copied tree."""
+    """config.json, Tool.json, the runtime's modules and the copied tree."""
     with open(os.path.join(app, "config.json")) as file:
         config = json.load(file)
+    with open(os.path.join(app, "Tool.json")) as file:
+        tool_config = json.load(file)
+    check(config["args"] == ["default"] and tool_config["args"] == ["one", "two words"] and
+          tool_config["vmArgs"] == config["vmArgs"] + ["-Dsample.tool=yes"] and
+          tool_config["mainClass"] == "sample.Tool", "Tool.json: %r" % tool_config)
     check(config["mainClass"] == "sample.Main", "main class from the manifest: %r" % config)
     check(config["classPath"] == ["lib/app.jar", "lib/lib/util.jar", "lib/mod.jar",
                                   "lib/extra.jar", "lib/dep.jar"],
@@ -209,7 +216,12 @@ def test_apps(options):
                "--native-lib", os.path.join(work, "host", "libhost.so"),
                "--resources", os.path.join(work, "docs"), "--add-modules", "jdk.charsets",
                "--vm-option", "--add-opens=no.such.module/x=ALL-UNNAMED",
+               "--arguments", "default", "--add-launcher",
+               "Tool=" + os.path.join(work, "tool.properties"),
                "--jdk", options.jdk, "--output", output, "--verify=5"]
+    write(os.path.join(work, "tool.properties"),
+          "# the second launcher\nmain-class = sample.Tool\narguments = one \"two words\"\n"
+          "vm-options = -Dsample.tool=yes\n")
     status, out, err = run(command)
     print("$ " + " ".join(command) + "\n" + out + err)
     check(status == 0 and "Verified" in out, "vantrel-pack failed with status %d" % status)
@@ -224,14 +236,16 @@ def test_apps(options):
           "vantrel-check: " + out + err)
     launcher = os.path.join(app, "Sample")
     status, out, err = run([launcher, "x"])
-    check_lines(out, EXPECTED_LINES + ["args: x"], "the packaged app")
+    check_lines(out, EXPECTED_LINES + ["args: default x"], "the packaged app")
+    status, out, err = run([os.path.join(app, "Tool"), "z"])
+    check(out == "tool yes: one two words z\n", "the second launcher: " + out + err)
     if not root:
         print("skipped: the hidden runs need root (unshare -m)")
         sys.exit(SKIPPED)
     hide = HIDDEN_SYSTEM + [inputs, outside, os.path.join(work, "host"), os.path.join(work, "docs")]
     status, out, err = hidden([launcher, "y"], hide)
     check(status == 0, "the hidden run failed (%d): %s%s" % (status, out, err))
-    check_lines(out, EXPECTED_LINES + ["args: y"], "the packaged app, hidden")
+    check_lines(out, EXPECTED_LINES + ["args: default y"], "the packaged app, hidden")
     server = TlsServer(work)
     try:
         status, out, err = hidden([launcher, "tls", str(server.port)], hide)

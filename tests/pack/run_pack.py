@@ -193,13 +193,22 @@ def test_windows(options):
     icon = png if options.standin else os.path.join(ROOT, "native", "resources", "vantrel.ico")
     output = os.path.join(work, "out")
     shutil.rmtree(output, ignore_errors=True)
+    # A second launcher, a console program with its own arguments and VM option.
+    tool = os.path.join(work, "tool.json")
+    with open(tool, "w") as file:
+        json.dump({"args": ["from", "tool"], "vmArgs": ["-Dhello.greeting=Tool"],
+                   "console": True}, file)
     app = pack(options, inputs, output, "--runtime", options.runtime, "--icon", icon,
                "--app-version", "2.1.3.4", "--vendor", "Acme \u00dcber", "--description",
                "Says hello", "--copyright", "(c) 2026 Acme", "--startup-cache",
-               "--splash", png)
+               "--splash", png, "--arguments", "default", "--add-launcher", "Tool=" + tool)
     exe = os.path.join(app, "Hello App.exe")
     # The taskbar identity made of the vendor and the name.
-    check_config(app, [], appUserModelId="Acme\u00dcber.HelloApp")
+    check_config(app, [], appUserModelId="Acme\u00dcber.HelloApp", args=["default"])
+    import pefile
+    subsystems = [pefile.PE(os.path.join(app, name)).OPTIONAL_HEADER.Subsystem
+                  for name in ("Hello App.exe", "Tool.exe")]
+    check(subsystems == [2, 3], "subsystems (GUI, console): %r" % subsystems)
     strings = version_strings(exe)
     expected = {"CompanyName": "Acme \u00dcber", "FileDescription": "Says hello",
                 "FileVersion": "2.1.3.4", "InternalName": "Hello App",
@@ -227,6 +236,12 @@ def test_windows(options):
     print(out + err)
     check(status == 0, "the packaged exe failed with status %d" % status)
     check("FindClass hello/Main" in out or "from Java" in out, "the app did not start")
+    check('"default"' in out and '"x"' in out, "no default argument before the user's")
+    status, out, err = run([options.wine, os.path.join(app, "Tool.exe")], cwd=app)
+    print(out + err)
+    check(status == 0 and '"from"' in out and '"tool"' in out and
+          ("Tool from Java" in out or "-Dhello.greeting=Tool" in out),
+          "the second launcher (status %d) did not run as Tool.json says" % status)
 
 
 def resources_of(pe):

@@ -19,8 +19,9 @@ public class Main {
     static native int answer();
 
     public static void main(String[] args) throws Exception {
-        if (args.length == 2 && args[0].equals("tls")) {
-            tls(Integer.parseInt(args[1]));
+        int tls = java.util.Arrays.asList(args).indexOf("tls");
+        if (tls >= 0 && tls + 1 < args.length) {
+            tls(Integer.parseInt(args[tls + 1]));
             return;
         }
         Path home = Path.of(Main.class.getProtectionDomain().getCodeSource().getLocation().toURI())
