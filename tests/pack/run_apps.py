@@ -98,16 +98,23 @@ def build_sample(jdk, work):
     call([tool(jdk, "javac"), "--release", "11", "-d", classes + "/app", "-cp",
           os.path.join(inputs, "mod.jar") + ":" + dep] + app_sources)
     app = classes + "/app"
+    # extra-link.jar is a link to extra.jar: one file, once on the class path.
+    outside_url = "file:" + outside.replace(" ", "%20")
     manifest = ("Main-Class: sample.Main\n"
-                "Class-Path: lib/util.jar mod.jar file:%s/extra.jar\n"
+                "Class-Path: lib/util.jar mod.jar %s/extra.jar %s/extra-link.jar\n"
                 "Add-Opens: java.base/java.lang javafx.graphics/com.sun.javafx.application\n"
-                "Enable-Native-Access: ALL-UNNAMED\n" % outside.replace(" ", "%20"))
+                "Enable-Native-Access: ALL-UNNAMED\n"
+                "SplashScreen-Image: sample/splash.png\n"
+                "Launcher-Agent-Class: sample.Agent\n" % (outside_url, outside_url))
+    with open(os.path.join(app, "sample", "splash.png"), "wb") as png:
+        png.write(tiny_png())
     jar(jdk, os.path.join(inputs, "app.jar"), app,
-        ["sample/Main.class", "sample/Main$1.class", "sample/Host.class", "sample/Tool.class"],
-        manifest)
+        ["sample/Main.class", "sample/Main$1.class", "sample/Host.class", "sample/Tool.class",
+         "sample/splash.png"], manifest)
     jar(jdk, os.path.join(inputs, "lib", "util.jar"), app, ["sample/Util.class"])
     jar(jdk, os.path.join(inputs, "plugins", "plugin.jar"), app, ["sample/Plugin.class"])
     jar(jdk, os.path.join(outside, "extra.jar"), app, ["sample/Extra.class"])
+    os.symlink("extra.jar", os.path.join(outside, "extra-link.jar"))
     os.symlink("util.jar", os.path.join(inputs, "lib", "util-link.jar"))
     write(os.path.join(inputs, "data", "greeting.txt"), "hello from data/\n")
     write(os.path.join(inputs, "bin", "run.sh"), "#!/bin/sh\n", 0o755)
@@ -122,6 +129,18 @@ def build_sample(jdk, work):
           source] + includes)
     shutil.rmtree(classes)
     return inputs, outside
+
+
+def tiny_png():
+    """A 1x1 PNG."""
+    import struct
+    import zlib
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xffffffff))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 1, 1, 8, 2, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(b"\0\xff\x80\x00")) + chunk(b"IEND", b""))
 
 
 def hidden(command, folders, cwd=None):
@@ -202,6 +221,10 @@ def check_folder(app, version):
     link = os.path.join(app, "lib", "lib", "util-link.jar")
     check(os.path.isfile(link) and not os.path.islink(link), "the link was not resolved")
     check(os.path.isfile(os.path.join(app, "docs", "index.txt")), "--resources not copied")
+    check(config["splash"] == "splash.png" and
+          open(os.path.join(app, "splash.png"), "rb").read() == tiny_png(),
+          "the main jar's SplashScreen-Image is not the splash")
+    check(not os.path.exists(os.path.join(app, "lib", "extra-link.jar")), "a link copied twice")
 
 
 def test_apps(options):
@@ -227,7 +250,8 @@ def test_apps(options):
     check(status == 0 and "Verified" in out, "vantrel-pack failed with status %d" % status)
     for warning in ["Add-Opens names javafx.graphics/com.sun.javafx.application, left out: "
                     "the runtime has no module javafx.graphics",
-                    "names the module no.such.module, which the runtime does not have"]:
+                    "names the module no.such.module, which the runtime does not have",
+                    "the main jar's Launcher-Agent-Class sample.Agent is not supported"]:
         check(warning in out, "no warning: " + warning)
     app = os.path.join(output, "Sample")
     check_folder(app, version)
