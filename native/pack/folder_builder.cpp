@@ -2,6 +2,7 @@
 #include "folder_builder.h"
 
 #include <initializer_list>
+#include <map>
 #include <set>
 #include <system_error>
 
@@ -57,11 +58,14 @@ bool FolderBuilder::copyApp(std::string* error) {
 bool FolderBuilder::makeJre(std::string* error) {
   std::vector<std::string> modules, jars, classFolders;
   if (options_.runtime.empty()) {
+    // The files where they are: what is said of them names them so.
     const AppPlan& plan = inputs_.plan;
+    std::map<std::string, std::string> sources;
+    for (const PlannedFile& file : plan.copy.files) sources.emplace(file.target, file.source);
+    for (const std::string& jar : plan.jars) jars.push_back(sources[jar]);
     const std::set<std::string> folders(plan.copy.folders.begin(), plan.copy.folders.end());
-    for (const std::string& jar : plan.jars) jars.push_back(at(jar));
-    for (const std::string& entry : plan.classPath)
-      if (folders.count(entry)) classFolders.push_back(at(entry));
+    for (size_t i = 0; i < plan.classPath.size(); ++i)
+      if (folders.count(plan.classPath[i])) classFolders.push_back(plan.classPathSources[i]);
     if (!chooseModules(options_, jars, classFolders, modulesNamedByApp(options_, plan),
                        progress_, &modules, error))
       return false;
