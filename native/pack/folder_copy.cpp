@@ -24,7 +24,8 @@ std::string sizeText(unsigned long long bytes) {
 
 bool copyFiles(const CopyList& list, const std::string& destination, const std::string& what,
                std::ostream& progress, bool (*stop)(), std::string* error) {
-  progress << "Copying " << what << " (" << list.files.size() << " files, "
+  progress << "Copying " << what << " (" << list.files.size()
+           << (list.files.size() == 1 ? " file, " : " files, ")
            << sizeText(list.bytes) << ") ..." << std::endl;
   std::error_code code;
   for (const std::string& folder : list.folders) {

@@ -117,7 +117,7 @@ std::vector<tabopt_option> optionTable(RawOptions* raw) {
       stringRow("launcher", "The launcher to copy (default: the one beside vantrel-pack).",
                 "FILE", &raw->launcher),
       stringRow("jdk", "A JDK whose jlink makes the runtime.", "DIR", &raw->jdk),
-      stringRow("runtime", "An existing runtime image, copied as it is.", "DIR",
+      stringRow("runtime", "An existing runtime image, copied with its links resolved.", "DIR",
                 &raw->runtime),
       stringRow("jmods", "The target platform's jmods, for a runtime of another platform.",
                 "DIR", &raw->jmods),
