@@ -285,6 +285,7 @@ class Planner : public TreeVisitor {
     for (const fs::path& file : inputFiles_)
       if (isJarName(nameOf(file))) jars.emplace(nameOf(file), file);
     std::vector<fs::path> sorted;
+    sorted.reserve(jars.size());
     for (const auto& entry : jars) sorted.push_back(entry.second);
     return sorted;
   }

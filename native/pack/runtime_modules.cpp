@@ -270,7 +270,7 @@ bool readModuleInfo(const std::string& classFile, std::string* name,
     requires->clear();
     for (uint32_t j = 0; j < count; ++j) {
       std::string required;
-      if (!utf8At(classFile, pool, be16(classFile, start + 8 + 6 * j), &required)) return false;
+      if (!utf8At(classFile, pool, be16(classFile, start + 8 + 6 * static_cast<size_t>(j)), &required)) return false;
       requires->push_back(required);
     }
     return true;
