@@ -90,8 +90,10 @@ class Checker {
     }
     if (links.empty()) return;
     std::string named;
-    for (size_t i = 0; i < links.size() && i < namedLinks; ++i) named += (i ? ", " : "") + quotedText(links[i]);
-    if (links.size() > namedLinks) named += " and " + std::to_string(links.size() - namedLinks) + " more";
+    for (size_t i = 0; i < links.size() && i < namedLinks; ++i)
+      named += (i ? ", " : "") + quotedText(links[i]);
+    if (links.size() > namedLinks)
+      named += " and " + std::to_string(links.size() - namedLinks) + " more";
     warn("the runtime has " + std::to_string(links.size()) +
          " links leading out of the app folder or to nothing: " + named +
          " (copy the runtime with its links resolved)");
@@ -103,8 +105,9 @@ class Checker {
 #ifdef _WIN32
     const char* builtIn = "the folders of PATH and of Windows";
 #else
-    const char* builtIn = "/usr/java/packages/lib, /usr/lib64, /lib64, /lib and /usr/lib, "
-                          "and more in some builds, such as /usr/lib/x86_64-linux-gnu/jni";
+    const char* builtIn =
+        "/usr/java/packages/lib, /usr/lib64, /lib64, /lib and /usr/lib, "
+        "and more in some builds, such as /usr/lib/x86_64-linux-gnu/jni";
 #endif
     warn(std::string("no -Djava.library.path in 'vmArgs': the runtime then looks for native "
                      "libraries in its built-in folders outside the app folder (") +

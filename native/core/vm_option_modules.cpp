@@ -14,9 +14,12 @@ struct ModuleOption {
 };
 
 constexpr ModuleOption moduleOptions[] = {
-    {"--add-opens=", '/', true},          {"--add-exports=", '/', true},
-    {"--add-reads=", '=', true},          {"--add-modules=", ',', false},
-    {"--enable-native-access=", ',', false}, {"--patch-module=", '=', false},
+    {"--add-opens=", '/', true},
+    {"--add-exports=", '/', true},
+    {"--add-reads=", '=', true},
+    {"--add-modules=", ',', false},
+    {"--enable-native-access=", ',', false},
+    {"--patch-module=", '=', false},
 };
 
 void addNames(std::string_view list, std::vector<std::string>* modules) {
@@ -64,9 +67,8 @@ bool releaseModules(const std::string& releaseText, std::vector<std::string>* mo
     at = releaseText.find(marker, at + 1);
   if (at == std::string::npos) return false;
   size_t end = releaseText.find('\n', at);
-  std::string line = releaseText.substr(at + marker.size(), end == std::string::npos
-                                                                ? std::string::npos
-                                                                : end - at - marker.size());
+  std::string line = releaseText.substr(
+      at + marker.size(), end == std::string::npos ? std::string::npos : end - at - marker.size());
   modules->clear();
   std::string name;
   for (char c : line + ' ') {
@@ -92,16 +94,13 @@ std::vector<std::string> moduleOptionWarnings(const std::vector<std::string>& vm
   for (const std::string& option : vmOptions) {
     if (isModuleOptionWithoutValue(option))
       warnings.push_back("the VM option " + option +
-                         " takes its value after '=' in the same option (" + option +
-                         "=...)");
+                         " takes its value after '=' in the same option (" + option + "=...)");
     for (const std::string& module : modulesNamedBy(option))
       if (!modules.empty() && std::find(modules.begin(), modules.end(), module) == modules.end())
-        warnings.push_back("the VM option " + option + " names the module " + module +
-                           ", which the runtime does not have" +
-                           (option.compare(0, 14, "--add-modules=") == 0
-                                ? ": the VM will not start"
-                                : ""));
+        warnings.push_back(
+            "the VM option " + option + " names the module " + module +
+            ", which the runtime does not have" +
+            (option.compare(0, 14, "--add-modules=") == 0 ? ": the VM will not start" : ""));
   }
   return warnings;
 }
-

@@ -43,7 +43,8 @@ bool hasNativeLibraryName(const std::string& name, PackTarget target) {
   size_t so = name.find(".so");
   if (so == std::string::npos || so == 0) return false;
   std::string rest = name.substr(so + 3);
-  return rest.empty() || (rest[0] == '.' && rest.find_first_not_of(".0123456789") == std::string::npos);
+  return rest.empty() ||
+         (rest[0] == '.' && rest.find_first_not_of(".0123456789") == std::string::npos);
 }
 
 std::string parentOf(const std::string& target) {
@@ -86,8 +87,8 @@ class Planner : public TreeVisitor {
     auto taken = targets_.find(target);
     if (taken != targets_.end()) {
       if (taken->second == identity) return true;
-      return fail(error, "two files would be " + target + " in the app folder: " +
-                             textOf(source) + " and " + shown_[target]);
+      return fail(error, "two files would be " + target + " in the app folder: " + textOf(source) +
+                             " and " + shown_[target]);
     }
     addFolder(parentOf(target));
     targets_[target] = identity;
@@ -190,9 +191,14 @@ class Planner : public TreeVisitor {
   /// A name at the top of the app folder that its own files do not have
   /// (the launchers, their configurations, the desktop entry and icon).
   bool isFreeTopName(const std::string& name) const {
-    std::vector<std::string> taken = {"lib", "jre", "config.json", options_.name,
-                                      options_.name + ".exe", options_.name + ".json",
-                                      options_.name + ".png", options_.name + ".desktop"};
+    std::vector<std::string> taken = {"lib",
+                                      "jre",
+                                      "config.json",
+                                      options_.name,
+                                      options_.name + ".exe",
+                                      options_.name + ".json",
+                                      options_.name + ".png",
+                                      options_.name + ".desktop"};
     for (const ExtraLauncher& launcher : options_.extraLaunchers)
       taken.insert(taken.end(), {launcher.name, launcher.name + ".exe", launcher.name + ".json"});
     for (const std::string& reserved : taken)
@@ -213,9 +219,11 @@ class Planner : public TreeVisitor {
                                                        : given.substr(equals + 1);
       while (!target.empty() && target.back() == '/') target.pop_back();
       const std::string top = target.substr(0, target.find('/'));
-      if (target.empty() || pathOf(target).is_absolute() || target.find('\\') != std::string::npos ||
+      if (target.empty() || pathOf(target).is_absolute() ||
+          target.find('\\') != std::string::npos ||
           ("/" + target + "/").find("/../") != std::string::npos ||
-          ("/" + target + "/").find("/./") != std::string::npos || (top != "lib" && !isFreeTopName(top)))
+          ("/" + target + "/").find("/./") != std::string::npos ||
+          (top != "lib" && !isFreeTopName(top)))
         return fail(error, "cannot copy the resource folder " + textOf(path) + " as " + target +
                                ": expected a relative path in the app folder, not one of its "
                                "own files");
@@ -225,10 +233,9 @@ class Planner : public TreeVisitor {
   }
 
   bool addNativeLibraries(std::string* error) {
-    const std::string kind = std::string("native library for ") + targetName(options_.target) +
-                             " x86-64 (" +
-                             (options_.target == PackTarget::Windows ? "NAME.dll" : "libNAME.so") +
-                             ")";
+    const std::string kind =
+        std::string("native library for ") + targetName(options_.target) + " x86-64 (" +
+        (options_.target == PackTarget::Windows ? "NAME.dll" : "libNAME.so") + ")";
     for (const std::string& given : options_.nativeLibs) {
       std::error_code code;
       fs::path path = pathOf(given);
@@ -241,8 +248,9 @@ class Planner : public TreeVisitor {
       } else if (isNativeLibrary(given, options_.target)) {
         libraries.push_back(path);
       } else {
-        return fail(error, "--native-lib " + given + ": " +
-                               (fs::exists(path, code) ? "not a " + kind : "no such file or folder"));
+        return fail(error,
+                    "--native-lib " + given + ": " +
+                        (fs::exists(path, code) ? "not a " + kind : "no such file or folder"));
       }
       std::sort(libraries.begin(), libraries.end());
       for (const fs::path& library : libraries)
@@ -303,7 +311,8 @@ class Planner : public TreeVisitor {
       for (const fs::path& folder : inputFolders_) candidates.push_back(folder / given);
     for (const fs::path& candidate : candidates) {
       std::error_code code;
-      if (!fs::exists(candidate, code) || (wildcard && !fs::is_directory(candidate, code))) continue;
+      if (!fs::exists(candidate, code) || (wildcard && !fs::is_directory(candidate, code)))
+        continue;
       if (!wildcard) {
         paths->push_back(candidate);
         return true;
@@ -386,7 +395,9 @@ class Planner : public TreeVisitor {
     return list;
   }
 
-  std::string classFile() const { return mainClass_.empty() ? std::string() : classFileOf(mainClass_); }
+  std::string classFile() const {
+    return mainClass_.empty() ? std::string() : classFileOf(mainClass_);
+  }
 
   void findMainClassIn(const fs::path& jar, const std::vector<JarEntry>& entries,
                        const JarManifest& manifest) {
@@ -449,10 +460,10 @@ class Planner : public TreeVisitor {
   AppPlan& plan_;
   std::string output_;
   std::vector<fs::path> inputFolders_, inputFiles_;
-  std::map<std::string, std::string> targets_;        ///< target -> identity ("" for a folder)
-  std::map<std::string, std::string> shown_;          ///< target -> source as reached
-  std::map<std::string, std::string> fileTargets_;    ///< identity -> first target
-  std::map<std::string, std::string> folderTargets_;  ///< identity -> first target
+  std::map<std::string, std::string> targets_;         ///< target -> identity ("" for a folder)
+  std::map<std::string, std::string> shown_;           ///< target -> source as reached
+  std::map<std::string, std::string> fileTargets_;     ///< identity -> first target
+  std::map<std::string, std::string> folderTargets_;   ///< identity -> first target
   std::map<std::string, std::string> reachedTargets_;  ///< path as reached -> target
   std::set<std::string> onClassPath_;
   std::set<std::string> nativeFolders_;
@@ -482,8 +493,11 @@ bool isNativeLibrary(const std::string& path, PackTarget target) {
   if (target == PackTarget::Linux) {
     // A 64-bit little-endian ELF file for x86-64 (machine 62).
     const std::string head = headOf(path, 20);
-    return head.size() == 20 && head.compare(0, 4, "\x7f" "ELF") == 0 && head[4] == 2 &&
-           head[5] == 1 && bytes::le16(head, 18) == 62;
+    return head.size() == 20 &&
+           head.compare(0, 4,
+                        "\x7f"
+                        "ELF") == 0 &&
+           head[4] == 2 && head[5] == 1 && bytes::le16(head, 18) == 62;
   }
   const std::string head = headOf(path, 4096);
   if (head.size() < 64 || head.compare(0, 2, "MZ") != 0) return false;

@@ -23,8 +23,7 @@ class Packages {
   bool has(const std::string& module, const std::string& package) {
     if (java_.empty()) return true;
     auto found = packages_.find(module);
-    if (found == packages_.end())
-      found = packages_.emplace(module, describe(module)).first;
+    if (found == packages_.end()) found = packages_.emplace(module, describe(module)).first;
     return found->second.empty() || found->second.count(package);
   }
 
@@ -42,7 +41,8 @@ class Packages {
       for (const char* kind : {"exports ", "opens ", "contains "}) {
         const std::string prefix = kind;
         if (line.compare(0, prefix.size(), prefix) == 0)
-          packages.insert(line.substr(prefix.size(), line.find(' ', prefix.size()) - prefix.size()));
+          packages.insert(
+              line.substr(prefix.size(), line.find(' ', prefix.size()) - prefix.size()));
       }
       start = end + 1;
     }
@@ -61,8 +61,8 @@ void addManifestRequests(const std::vector<std::string>& requests, const char* o
     size_t slash = request.find('/');
     const std::string module = request.substr(0, slash);
     const std::string package = slash == std::string::npos ? "" : request.substr(slash + 1);
-    const std::string left = "the main jar's " + std::string(attribute) + " names " + request +
-                             ", left out: ";
+    const std::string left =
+        "the main jar's " + std::string(attribute) + " names " + request + ", left out: ";
     if (package.empty())
       warnings->push_back(left + "not MODULE/PACKAGE");
     else if (!runtime.modules.empty() && !contains(runtime.modules, module))
@@ -95,7 +95,8 @@ std::vector<std::string> modulesNamedByApp(const PackOptions& options, const App
   for (const std::string& option : options.vmOptions)
     for (const std::string& module : modulesNamedBy(option)) named.push_back(module);
   for (const auto* requests : {&plan.manifest.addOpens, &plan.manifest.addExports})
-    for (const std::string& request : *requests) named.push_back(request.substr(0, request.find('/')));
+    for (const std::string& request : *requests)
+      named.push_back(request.substr(0, request.find('/')));
   return named;
 }
 
@@ -105,8 +106,8 @@ std::vector<std::string> appVmOptions(const PackOptions& options, const AppPlan&
   std::vector<std::string> vmOptions;
   Packages packages(runtime.java);
   const ManifestRequests& manifest = plan.manifest;
-  addManifestRequests(manifest.addOpens, "--add-opens", "Add-Opens", runtime, packages,
-                      &vmOptions, warnings);
+  addManifestRequests(manifest.addOpens, "--add-opens", "Add-Opens", runtime, packages, &vmOptions,
+                      warnings);
   addManifestRequests(manifest.addExports, "--add-exports", "Add-Exports", runtime, packages,
                       &vmOptions, warnings);
   if (manifest.enableNativeAccess && runtime.version >= 22)

@@ -77,14 +77,18 @@ bool readPropertiesSpec(const std::string& text, LauncherSpec* spec, std::string
       return fail(problem, "line " + std::to_string(line) + " is not KEY=VALUE");
     const std::string key = trimmed(content.substr(0, separator));
     const std::string value = trimmed(content.substr(separator + 1));
-    if (key == "main-class") spec->mainClass = value;
-    else if (key == "arguments") spec->arguments = splitArguments(value);
-    else if (key == "vm-options") spec->vmOptions = splitArguments(value);
-    else if (key == "console" && (value == "true" || value == "false")) spec->console = value == "true";
-    else if (key == "console") return fail(problem, "console is true or false");
+    if (key == "main-class")
+      spec->mainClass = value;
+    else if (key == "arguments")
+      spec->arguments = splitArguments(value);
+    else if (key == "vm-options")
+      spec->vmOptions = splitArguments(value);
+    else if (key == "console" && (value == "true" || value == "false"))
+      spec->console = value == "true";
+    else if (key == "console")
+      return fail(problem, "console is true or false");
     else
-      return fail(problem, "unknown key '" + key +
-                               "' on line " + std::to_string(line) +
+      return fail(problem, "unknown key '" + key + "' on line " + std::to_string(line) +
                                " (main-class, arguments, vm-options, console)");
   }
   return true;

@@ -66,8 +66,8 @@ bool FolderBuilder::makeJre(std::string* error) {
     const std::set<std::string> folders(plan.copy.folders.begin(), plan.copy.folders.end());
     for (size_t i = 0; i < plan.classPath.size(); ++i)
       if (folders.count(plan.classPath[i])) classFolders.push_back(plan.classPathSources[i]);
-    if (!chooseModules(options_, jars, classFolders, modulesNamedByApp(options_, plan),
-                       progress_, &modules, error))
+    if (!chooseModules(options_, jars, classFolders, modulesNamedByApp(options_, plan), progress_,
+                       &modules, error))
       return false;
   }
   return makeRuntime(options_, modules, at(runtimeFolderName), progress_, error);
@@ -134,8 +134,7 @@ bool FolderBuilder::writeSplash(std::string* error) {
 
 bool FolderBuilder::writeConfiguration(const std::string& fileName, const std::string& mainClass,
                                        const std::vector<std::string>& vmArgs,
-                                       const std::vector<std::string>& args,
-                                       std::string* error) {
+                                       const std::vector<std::string>& args, std::string* error) {
   AppConfiguration configuration;
   configuration.mainClass = mainClass;
   configuration.classPath = inputs_.plan.classPath;
@@ -143,7 +142,8 @@ bool FolderBuilder::writeConfiguration(const std::string& fileName, const std::s
   configuration.args = args;
   configuration.startupCache = options_.startupCache;
   configuration.splash = splash_;
-  if (options_.target == PackTarget::Windows) configuration.appUserModelId = options_.appUserModelId;
+  if (options_.target == PackTarget::Windows)
+    configuration.appUserModelId = options_.appUserModelId;
   // What the launcher will read is read before the folder goes into place.
   return writeWholeFile(at(fileName), configurationText(configuration), error) &&
          readsBackAsWritten(folder_, fileName, configuration, error);
@@ -152,13 +152,13 @@ bool FolderBuilder::writeConfiguration(const std::string& fileName, const std::s
 /// config.json, and NAME.json for each extra launcher: the app's settings
 /// with the launcher's main class, arguments and VM options.
 bool FolderBuilder::writeConfigurations(std::string* error) {
-  if (!writeConfiguration("config.json", options_.mainClass, vmOptions_, options_.arguments,
-                          error))
+  if (!writeConfiguration("config.json", options_.mainClass, vmOptions_, options_.arguments, error))
     return false;
   for (const LauncherSpec& launcher : inputs_.launchers) {
     std::vector<std::string> vmArgs = vmOptions_;
     vmArgs.insert(vmArgs.end(), launcher.vmOptions.begin(), launcher.vmOptions.end());
-    const std::string mainClass = launcher.mainClass.empty() ? options_.mainClass : launcher.mainClass;
+    const std::string mainClass =
+        launcher.mainClass.empty() ? options_.mainClass : launcher.mainClass;
     if (!writeConfiguration(launcher.name + ".json", mainClass, vmArgs, launcher.arguments, error))
       return false;
   }

@@ -25,13 +25,14 @@ std::string sizeText(unsigned long long bytes) {
 bool copyFiles(const CopyList& list, const std::string& destination, const std::string& what,
                std::ostream& progress, bool (*stop)(), std::string* error) {
   progress << "Copying " << what << " (" << list.files.size()
-           << (list.files.size() == 1 ? " file, " : " files, ")
-           << sizeText(list.bytes) << ") ..." << std::endl;
+           << (list.files.size() == 1 ? " file, " : " files, ") << sizeText(list.bytes) << ") ..."
+           << std::endl;
   std::error_code code;
   for (const std::string& folder : list.folders) {
     fs::create_directories(pathOf(destination) / pathOf(folder), code);
     if (code) {
-      *error = "cannot make " + textOf(pathOf(destination) / pathOf(folder)) + ": " + code.message();
+      *error =
+          "cannot make " + textOf(pathOf(destination) / pathOf(folder)) + ": " + code.message();
       return false;
     }
   }
@@ -45,8 +46,8 @@ bool copyFiles(const CopyList& list, const std::string& destination, const std::
     copied += fs::file_size(pathOf(file.source), code);
     auto now = std::chrono::steady_clock::now();
     if (list.files.size() >= largeTree && now - reported >= progressInterval) {
-      progress << "  " << i + 1 << " of " << list.files.size() << " files, "
-               << sizeText(copied) << std::endl;
+      progress << "  " << i + 1 << " of " << list.files.size() << " files, " << sizeText(copied)
+               << std::endl;
       reported = now;
     }
   }

@@ -16,8 +16,8 @@ constexpr uint64_t maximumManifestBytes = 64u << 20;
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool sameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return lower(x) == lower(y); });
 }
 
 /// The next line of `text` from `*at`, without its end; false at the end.
@@ -62,7 +62,8 @@ std::string pathOfUrl(std::string_view url, const std::string& jarFolder) {
     // file://host/path: only a local host names a file here.
     if (url.substr(0, 2) == "//") {
       size_t pathStart = url.find('/', 2);
-      std::string_view host = url.substr(2, pathStart == std::string_view::npos ? std::string_view::npos : pathStart - 2);
+      std::string_view host = url.substr(
+          2, pathStart == std::string_view::npos ? std::string_view::npos : pathStart - 2);
       if (!host.empty() && !sameIgnoringCase(host, "localhost")) return std::string();
       url.remove_prefix(pathStart == std::string_view::npos ? url.size() : pathStart);
     }
@@ -71,9 +72,9 @@ std::string pathOfUrl(std::string_view url, const std::string& jarFolder) {
 #ifdef _WIN32
   if (path.size() > 2 && path[0] == '/' && path[2] == ':') path.erase(0, 1);
 #endif
-  std::filesystem::path resolved =
-      path.size() && (path[0] == '/' || pathOf(path).is_absolute()) ? pathOf(path)
-                                                                    : pathOf(jarFolder) / pathOf(path);
+  std::filesystem::path resolved = path.size() && (path[0] == '/' || pathOf(path).is_absolute())
+                                       ? pathOf(path)
+                                       : pathOf(jarFolder) / pathOf(path);
   return textOf(resolved.lexically_normal());
 }
 

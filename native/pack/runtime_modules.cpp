@@ -5,6 +5,7 @@
 #include "runtime_modules.h"
 
 #include <algorithm>
+#include <iterator>
 #include <set>
 
 #include "bytes.h"
@@ -17,14 +18,19 @@
 using bytes::fits;
 
 const ServiceModule serviceModules[5] = {
-    {"jdk.crypto.ec", ""},              // elliptic-curve TLS (JDK 21 and older)
-    {"jdk.zipfs", ""},                  // zip and jar file systems
-    {"jdk.unsupported", ""},            // sun.misc.Unsafe, reached by reflection
+    {"jdk.crypto.ec", ""},                  // elliptic-curve TLS (JDK 21 and older)
+    {"jdk.zipfs", ""},                      // zip and jar file systems
+    {"jdk.unsupported", ""},                // sun.misc.Unsafe, reached by reflection
     {"jdk.accessibility", "java.desktop"},  // assistive technologies
-    {"jdk.naming.dns", "java.naming"},  // DNS names through JNDI
+    {"jdk.naming.dns", "java.naming"},      // DNS names through JNDI
 };
 
 namespace {
+
+/// The size of a constant pool entry by its tag, a Utf8 entry's text aside;
+/// 0 for a tag that is none.
+constexpr unsigned char constantSizes[] = {0, 3, 0, 5, 5, 9, 9, 3, 3, 5, 5,
+                                           5, 5, 0, 0, 4, 3, 5, 5, 3, 3};
 
 /// The largest module-info.class read.
 constexpr uint64_t maximumModuleInfoBytes = 1u << 20;
@@ -44,28 +50,22 @@ bool readConstantPool(const std::string& data, size_t* at, std::vector<size_t>* 
     if (!fits(data, *at, 3)) return false;
     (*entries)[i] = *at;
     const unsigned tag = bytes::byteAt(data, *at);
-    size_t size = 0;
-    switch (tag) {
-      case 1: size = 3 + be16(data, *at + 1); break;
-      case 7: case 8: case 16: case 19: case 20: size = 3; break;
-      case 15: size = 4; break;
-      case 3: case 4: case 9: case 10: case 11: case 12: case 17: case 18: size = 5; break;
-      case 5: case 6: size = 9; ++i; break;
-      default: return false;
-    }
+    if (tag >= std::size(constantSizes) || constantSizes[tag] == 0) return false;
+    const size_t size = constantSizes[tag] + (tag == 1 ? be16(data, *at + 1) : 0);
+    if (tag == 5 || tag == 6) ++i;  // a long or double takes two entries
     *at += size;
   }
   return fits(data, 0, *at);
 }
 
-/// The text of the Utf8 entry `index`, or of the entry an index-holding
-/// entry (Class, Module) names.
+/// The text of the Utf8 entry `index`, or of the Utf8 entry an entry that
+/// holds one (Class, Module) names.
 bool utf8At(const std::string& data, const std::vector<size_t>& pool, uint32_t index,
-            std::string* text) {
+            std::string* text, bool direct = false) {
   if (index == 0 || index >= pool.size() || pool[index] == 0) return false;
   size_t at = pool[index];
   const unsigned tag = bytes::byteAt(data, at);
-  if (tag == 7 || tag == 19) return utf8At(data, pool, be16(data, at + 1), text);
+  if (!direct && (tag == 7 || tag == 19)) return utf8At(data, pool, be16(data, at + 1), text, true);
   if (tag != 1 || !fits(data, at + 3, be16(data, at + 1))) return false;
   *text = data.substr(at + 3, be16(data, at + 1));
   return true;
@@ -105,8 +105,8 @@ const JarEntry* moduleInfoEntry(const std::vector<JarEntry>& entries, int versio
     } else if (entry.name.compare(0, versions.size(), versions) == 0 &&
                entry.name.size() > name.size() &&
                entry.name.compare(entry.name.size() - name.size(), name.size(), name) == 0) {
-      std::string number = entry.name.substr(versions.size(),
-                                             entry.name.size() - name.size() - 1 - versions.size());
+      std::string number =
+          entry.name.substr(versions.size(), entry.name.size() - name.size() - 1 - versions.size());
       if (number.empty() || number.size() > 4 ||
           number.find_first_not_of("0123456789") != std::string::npos)
         continue;
@@ -144,7 +144,8 @@ class Analysis {
   bool readDescriptor(const std::string& jar, std::vector<std::string>* plain, std::string* error) {
     std::vector<JarEntry> entries;
     std::string data, name, reason;
-    std::vector<std::string> requires;
+    std::vector<std::string>
+    requires;
     if (!readJarDirectory(jar, &entries, &reason)) {
       *error = "cannot read " + jar + ": " + reason;
       return false;
@@ -270,7 +271,9 @@ bool readModuleInfo(const std::string& classFile, std::string* name,
     requires->clear();
     for (uint32_t j = 0; j < count; ++j) {
       std::string required;
-      if (!utf8At(classFile, pool, be16(classFile, start + 8 + 6 * static_cast<size_t>(j)), &required)) return false;
+      if (!utf8At(classFile, pool, be16(classFile, start + 8 + 6 * static_cast<size_t>(j)),
+                  &required))
+        return false;
       requires->push_back(required);
     }
     return true;

@@ -12,8 +12,7 @@ namespace {
 
 bool isInside(const std::string& path, const std::string& folder) {
   if (path.compare(0, folder.size(), folder) != 0) return false;
-  return path.size() == folder.size() || path[folder.size()] == '/' ||
-         path[folder.size()] == '\\';
+  return path.size() == folder.size() || path[folder.size()] == '/' || path[folder.size()] == '\\';
 }
 
 class Walk {

@@ -3,8 +3,6 @@
 // the system allows one) binds the app folder to a private place, mounts
 // empty folders over the hidden ones and starts the launcher there with the
 // VM's class loading logged. The mounts vanish with the process.
-#include "verify.h"
-
 #include <fcntl.h>
 #include <sched.h>
 #include <signal.h>
@@ -22,6 +20,7 @@
 #include <sstream>
 #include <thread>
 
+#include "verify.h"
 
 namespace {
 
@@ -171,12 +170,14 @@ bool runHidden(const VerifyRequest& request, VerifyRun* run, std::string* error)
     run->classLog = readAll(folder + "/classes.log");
     run->output = readAll(folder + "/output.log");
   } else {
-    *error = child < 0 ? std::string("cannot start a process: ") + std::strerror(errno)
-                       : said.empty() ? std::string("the launcher cannot be started") : said.substr(1);
+    *error = child < 0      ? std::string("cannot start a process: ") + std::strerror(errno)
+             : said.empty() ? std::string("the launcher cannot be started")
+                            : said.substr(1);
     if (child > 0) waitpid(child, nullptr, 0);
   }
   // One by one: app/ is an empty folder here, whatever the child mounted on it.
-  for (const char* name : {"/classes.log", "/output.log", "/empty"}) unlink((folder + name).c_str());
+  for (const char* name : {"/classes.log", "/output.log", "/empty"})
+    unlink((folder + name).c_str());
   rmdir((folder + "/app").c_str());
   rmdir(folder.c_str());
   return ok;

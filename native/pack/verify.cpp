@@ -15,17 +15,31 @@ namespace {
 
 /// Where Java software lives on Linux systems, apart from the app's inputs.
 const char* const javaFolders[] = {
-    "/usr/share/java", "/usr/share/maven-repo", "/usr/share/openjfx", "/usr/lib/jni",
-    "/usr/lib64/jni",  "/usr/lib/x86_64-linux-gnu/jni", "/usr/lib/jvm", "/usr/lib64/jvm",
-    "/usr/java",
+    "/usr/share/java", "/usr/share/maven-repo", "/usr/share/openjfx",
+    "/usr/lib/jni",    "/usr/lib64/jni",        "/usr/lib/x86_64-linux-gnu/jni",
+    "/usr/lib/jvm",    "/usr/lib64/jvm",        "/usr/java",
 };
 
 /// Folders the system itself needs: none of them, nor a folder holding
 /// one, is hidden.
 const char* const systemFolders[] = {
-    "/lib/x86_64-linux-gnu", "/usr/lib/x86_64-linux-gnu", "/lib64", "/usr/lib64", "/etc",
-    "/tmp", "/dev", "/proc", "/sys", "/run", "/bin", "/usr/bin", "/usr/share/fonts",
-    "/usr/share/X11", "/usr/share/fontconfig", "/usr/lib/locale", "/var",
+    "/lib/x86_64-linux-gnu",
+    "/usr/lib/x86_64-linux-gnu",
+    "/lib64",
+    "/usr/lib64",
+    "/etc",
+    "/tmp",
+    "/dev",
+    "/proc",
+    "/sys",
+    "/run",
+    "/bin",
+    "/usr/bin",
+    "/usr/share/fonts",
+    "/usr/share/X11",
+    "/usr/share/fontconfig",
+    "/usr/lib/locale",
+    "/var",
 };
 
 bool isInside(const std::string& path, const std::string& folder) {
@@ -78,7 +92,8 @@ class Hiding {
     }
     for (const std::string& file : files_) {
       bool covered = false;
-      for (const std::string& folder : request->hiddenFolders) covered = covered || isInside(file, folder);
+      for (const std::string& folder : request->hiddenFolders)
+        covered = covered || isInside(file, folder);
       if (!covered) request->hiddenFiles.push_back(file);
     }
   }
@@ -92,7 +107,9 @@ class Hiding {
 /// percent escapes decoded; empty for the runtime's own sources.
 std::string sourcePath(const std::string& source) {
   std::string path;
-  size_t at = source.compare(0, 9, "jar:file:") == 0 ? 9 : source.compare(0, 5, "file:") == 0 ? 5 : 0;
+  size_t at = source.compare(0, 9, "jar:file:") == 0 ? 9
+              : source.compare(0, 5, "file:") == 0   ? 5
+                                                     : 0;
   if (at == 0) return path;
   for (size_t i = at; i < source.size() && source[i] != '!'; ++i) {
     if (source[i] == '%' && i + 2 < source.size()) {
@@ -165,22 +182,28 @@ std::vector<std::string> judgeRun(const VerifyRun& run, bool* leaks) {
     size_t source = line.find(" source: ");
     if (line.find("[class,load]") == std::string::npos || source == std::string::npos) continue;
     const std::string path = sourcePath(line.substr(source + 9));
-    if (path.empty()) ++runtimeClasses;
-    else if (isInside(path, run.appPath)) ++appClasses;
-    else if (std::find(outside.begin(), outside.end(), path) == outside.end()) outside.push_back(path);
+    if (path.empty())
+      ++runtimeClasses;
+    else if (isInside(path, run.appPath))
+      ++appClasses;
+    else if (std::find(outside.begin(), outside.end(), path) == outside.end())
+      outside.push_back(path);
   }
   std::vector<std::string> libraries;
   size_t appLibraries = 0;
   for (const std::string& library : run.libraries) {
-    if (isInside(library, run.appPath)) ++appLibraries;
-    else if (!isSystemLibrary(library)) libraries.push_back(library);
+    if (isInside(library, run.appPath))
+      ++appLibraries;
+    else if (!isSystemLibrary(library))
+      libraries.push_back(library);
   }
   const std::vector<std::string> missing = missingParts(run.output);
-  report.push_back(std::to_string(runtimeClasses) + " classes from the runtime, " +
-                   std::to_string(appClasses) + " from the app folder, " +
-                   std::to_string(outside.size()) + " jars or folders elsewhere; " +
-                   std::to_string(appLibraries) + " native libraries from the app folder and its runtime");
-  for (const std::string& path : outside) report.push_back("classes from outside the app folder: " + path);
+  report.push_back(
+      std::to_string(runtimeClasses) + " classes from the runtime, " + std::to_string(appClasses) +
+      " from the app folder, " + std::to_string(outside.size()) + " jars or folders elsewhere; " +
+      std::to_string(appLibraries) + " native libraries from the app folder and its runtime");
+  for (const std::string& path : outside)
+    report.push_back("classes from outside the app folder: " + path);
   for (const std::string& library : libraries)
     report.push_back("a native library from outside the app folder: " + library);
   for (const std::string& line : missing) report.push_back("missing: " + line);
