@@ -76,8 +76,21 @@ class Checker {
       warn("splash image " + quotedText(image) + " lies outside the app folder");
   }
 
-  /// A runtime copied with its links leads out of the folder or nowhere.
+  /// A runtime outside the folder, or copied with its links, which lead out
+  /// of the folder or nowhere.
   void runtimeLinks(const std::string& runtimeHome) {
+    const std::string runtime = normalized(runtimeHome);
+    if (!isInside(runtime, folder_)) {
+      std::error_code code;
+      std::string shown = fs::absolute(fs::u8path(runtimeHome), code)
+                              .lexically_normal()
+                              .lexically_relative(fs::u8path(folder_))
+                              .u8string();
+      if (shown.empty()) shown = runtimeHome;
+      warn("the Java runtime " + quotedText(shown) + " is " + quotedText(runtime) +
+           ", outside the app folder: a machine without it cannot run the app");
+      return;
+    }
     std::vector<std::string> links;
     std::error_code code;
     for (fs::recursive_directory_iterator it(fs::u8path(runtimeHome), code), end;
