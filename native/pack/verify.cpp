@@ -50,13 +50,12 @@ bool isInside(const std::string& path, const std::string& folder) {
 
 class Hiding {
  public:
-  explicit Hiding(const std::string& appFolder) {
+  // The app folder itself may lie in a hidden folder: the run binds it
+  // elsewhere first.
+  Hiding() {
     const char* home = std::getenv("HOME");
     protect_ = {std::begin(systemFolders), std::end(systemFolders)};
     if (home && *home) protect_.push_back(resolvedPath(pathOf(home)));
-    protect_.push_back(resolvedPath(pathOf(appFolder)));
-    std::error_code code;
-    protect_.push_back(textOf(fs::current_path(code)));
   }
 
   /// A folder to hide, or, when it must stay, `file` in it.
@@ -163,7 +162,7 @@ VerifyRequest verifyRequest(const PackOptions& options, const AppPlan& plan,
   VerifyRequest request;
   request.appFolder = appFolder;
   request.seconds = options.verifySeconds;
-  Hiding hiding(appFolder);
+  Hiding hiding;
   for (const char* folder : javaFolders) hiding.add(folder);
   for (const std::string& input : options.inputs) hiding.addPath(pathOf(input));
   for (const std::string& resources : options.resources)
