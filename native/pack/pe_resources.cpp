@@ -344,7 +344,7 @@ bool moveLaterParts(PeImage* image, size_t index, const Shift& shift) {
   for (size_t i = index + 1; i < image->sections.size(); ++i) {
     PeSection& section = image->sections[i];
     if (!moved(&section.virtualAddress, shift.afterRva, shift.rva) ||
-        (section.rawOffset != 0 && !moved(&section.rawOffset, shift.afterOffset, shift.offset)))
+        (section.rawSize != 0 && !moved(&section.rawOffset, shift.afterOffset, shift.offset)))
       return false;
   }
   for (size_t i = 0; i < image->directories.size(); ++i)
