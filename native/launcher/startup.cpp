@@ -1,9 +1,9 @@
 #include "startup.h"
 
 #include <cstdlib>
-#include <iostream>
 
 #include "file_system.h"
+#include "platform.h"
 #include "splash.h"
 #include "startup_cache.h"
 #include "vm_encoding.h"
@@ -19,9 +19,9 @@ void showSplash(const LaunchPlan& plan) {
   const LaunchSettings& settings = plan.settings;
   if (settings.splashImage.empty()) return;
   if (settings.verbose)
-    std::cout << "Showing splash image " << settings.splashImage << " ..." << std::endl;
+    printLine("Showing splash image " + settings.splashImage + " ...");
   const std::string problem = showSplashScreen(plan.runtimeHome, settings.splashImage);
-  if (!problem.empty()) std::cerr << "Warning: " << problem << std::endl;
+  if (!problem.empty()) printErrorLine("Warning: " + problem);
 }
 
 /// A cache folder whose path the runtime's code page cannot spell (Windows)
@@ -48,7 +48,7 @@ std::vector<std::string> cacheOptions(const LaunchPlan& launch) {
   request.vmArgs = settings.vmArgs;
   StartupCachePlan plan = prepareStartupCache(request);
   dropUnspellable(launch.runtimeHome, plan);
-  if (settings.verbose) std::cout << plan.message << std::endl;
+  if (settings.verbose) printLine(plan.message);
   std::vector<std::string> options = plan.vmOptions;
   if (plan.recording.empty()) return options;
   // The VM writes the recording as it shuts down, before exit handlers run.
