@@ -151,7 +151,10 @@ const PeSection* PeImage::sectionOf(uint32_t rva) const {
 
 size_t PeImage::offsetOf(uint32_t rva, uint64_t size) const {
   const PeSection* entry = sectionOf(rva);
-  if (!entry || !fits(entry->rawSize, rva - entry->virtualAddress, size)) return std::string::npos;
+  // A section without file data has no offset, not even for an empty range:
+  // its PointerToRawData may be anything.
+  if (!entry || entry->rawSize == 0 || !fits(entry->rawSize, rva - entry->virtualAddress, size))
+    return std::string::npos;
   return size_t{entry->rawOffset} + (rva - entry->virtualAddress);
 }
 

@@ -51,7 +51,7 @@ struct PeImage {
   /// The section whose memory holds `rva`, or nullptr.
   const PeSection* sectionOf(uint32_t rva) const;
   /// The file offset of the `size` bytes at `rva`, or npos when they are
-  /// not all in the file data of one section.
+  /// not all in the file data of one section (even when `size` is 0).
   size_t offsetOf(uint32_t rva, uint64_t size = 1) const;
   /// SizeOfImage for the sections as they are.
   uint64_t neededImageSize() const;

@@ -432,6 +432,8 @@ HOSTILE_CASES = [
      "cannot use the launcher crafted/truncated.exe: its section at address 8192 lies outside"),
     ("65535 resources sharing 4 MiB", dict(WINDOWS, **{"--launcher": "crafted/shared.exe"}), 2,
      "cannot use the launcher crafted/shared.exe: its resources hold more than 64 MiB"),
+    ("data directory beyond the image", dict(WINDOWS, **{"--launcher": "crafted/far-imports.exe"}),
+     2, "cannot use the launcher crafted/far-imports.exe: its data directory 1 lies outside"),
     ("20000 x 20000 resource tables", dict(WINDOWS, **{"--launcher": "crafted/wide.exe"}), 2,
      "cannot use the launcher crafted/wide.exe: its resource directory is damaged"),
     ("40000-character description", dict(WINDOWS, **{"--description": "d" * 40000}), 2,
@@ -440,6 +442,8 @@ HOSTILE_CASES = [
      "cannot read the icon crafted/many.ico: it has 65535 images; at most 64"),
     ("icon with a short bitmap", {"--icon": "crafted/short-bitmap.ico"}, 2,
      "its image 2 is a bitmap shorter than its pixels"),
+    ("JPEG picture", {"--icon": "crafted/photo.jpg"}, 2,
+     "cannot read the icon crafted/photo.jpg: it is a JPEG picture; icons are made from .ico"),
     ("PNG of 200000x1 pixels", {"--icon": "crafted/200000x1.png"}, 2,
      "the picture is 200000x1 pixels; at most 1024x1024 are supported"),
     ("PNG of 20000x1 pixels, Windows", dict(WINDOWS, **{"--icon": "crafted/20000x1.png"}), 2,
@@ -491,18 +495,22 @@ def hostile_fixtures(work, options):
     plain = crafted.executable()
     directories = bytearray(plain)
     directories[0x58 + 108:0x58 + 112] = (0x20000000).to_bytes(4, "little")
+    far_imports = bytearray(plain)
+    far_imports[0x58 + 112 + 8:0x58 + 112 + 16] = (0xFFFFFFFF).to_bytes(4, "little") * 2
     files = {
         "plain.exe": plain,
         "directories.exe": bytes(directories),
         "alignment-ffffffff.exe": crafted.executable(file_alignment=0xFFFFFFFF),
         "alignment-80000000.exe": crafted.executable(file_alignment=0x80000000),
         "truncated.exe": plain[:0x500],
+        "far-imports.exe": bytes(far_imports),
         "shared.exe": crafted.executable(rsrc=crafted.shared_block_resources(65535, 4 << 20)),
         "wide.exe": crafted.executable(rsrc=crafted.wide_resources(20000)),
         "many.ico": crafted.ico([(0, b"\0" * (1 << 20))], count=65535),
         "short-bitmap.ico": crafted.ico([(16, crafted.bitmap(16)), (32, crafted.bitmap(32, 9))]),
         "200000x1.png": crafted.png(200000, 1),
         "20000x1.png": crafted.png(20000, 1),
+        "photo.jpg": b"\xff\xd8\xff\xe0\0\x10JFIF\0\x01\x01\0\0\x01\0\x01\0\0\xff\xd9",
     }
     folder = os.path.join(work, "crafted")
     shutil.rmtree(folder, ignore_errors=True)
