@@ -74,3 +74,8 @@ void writePeHeaders(const PeImage& image, std::string* file);
 /// The image checksum: a 16-bit folded sum of the file's words, its own
 /// field left out, plus the file's length.
 uint32_t peChecksum(std::string_view file, size_t checkSumField);
+
+/// Makes the image `file` a console program (its Subsystem field
+/// IMAGE_SUBSYSTEM_WINDOWS_CUI), its checksum brought up to date. False
+/// with the reason when it is no image.
+bool makeConsoleProgram(std::string* file, std::string* error);
