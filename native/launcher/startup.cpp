@@ -5,16 +5,20 @@
 
 #include "file_system.h"
 #include "launch_settings.h"
+#include "platform.h"
 #include "splash.h"
 #include "startup_cache.h"
+#include "startup_vm.h"
 #include "vm_encoding.h"
 
 namespace {
 
-/// The recording to complete at exit: atexit handlers take no arguments.
-StartupCachePlan pendingRecording;
+/// The launch's cache plan: its later steps run when main starts and at exit.
+StartupCachePlan cachePlan;
+/// A training run's length in seconds (0: the app ends by itself).
+unsigned trainingSeconds = 0;
 
-void completeRecording() { completeStartupCache(pendingRecording); }
+void finishAtExit() { finishStartupCache(cachePlan, executablePath()); }
 
 void showSplash(const std::string& runtimeHome) {
   if (launchSettings.splashImage.empty()) return;
@@ -26,33 +30,38 @@ void showSplash(const std::string& runtimeHome) {
 
 /// A cache folder whose path the runtime's code page cannot spell (Windows)
 /// means a launch without the cache: the cache never stops a launch.
-void dropUnspellable(const std::string& runtimeHome, StartupCachePlan& plan) {
-  std::vector<std::string> options = plan.vmOptions;
+void dropUnspellable(const std::string& runtimeHome) {
+  std::vector<std::string> options = cachePlan.vmOptions;
   std::vector<std::string*> texts;
   for (std::string& option : options) texts.push_back(&option);
-  if (encodeVmOptions(runtimeHome, texts).empty()) return;
-  if (!plan.recording.empty()) removeFile(plan.recording);
-  plan = StartupCachePlan();
-  plan.message = "No startup cache: the Java runtime cannot spell its folder's path";
+  if (!encodeVmOptions(runtimeHome, texts).empty())
+    dropStartupCache(cachePlan, "the Java runtime cannot spell its folder's path");
+}
+
+StartupCacheRequest cacheRequest(const std::string& runtimeHome) {
+  StartupCacheRequest request;
+  request.appDirectory = launchSettings.appDirectory;
+  request.workingDirectory = currentDirectory();
+  request.runtimeHome = runtimeHome;
+  request.cacheDirectory = startupCacheDirectory(launchSettings.appName);
+  request.mainClass = launchSettings.mainClass;
+  request.classPath = launchSettings.classPath;
+  request.vmArgs = launchSettings.vmArgs;
+  std::string seconds;
+  request.training = environmentValue(trainingRunVariable, &seconds);
+  trainingSeconds = static_cast<unsigned>(std::strtoul(seconds.c_str(), nullptr, 10));
+  return request;
 }
 
 void addCacheOptions(const std::string& runtimeHome) {
   if (!launchSettings.startupCache) return;
-  StartupCacheRequest request;
-  request.workingDirectory = currentDirectory();
-  request.runtimeHome = runtimeHome;
-  request.cacheDirectory = startupCacheDirectory(launchSettings.appName);
-  request.classPath = launchSettings.classPath;
-  request.vmArgs = launchSettings.vmArgs;
-  StartupCachePlan plan = prepareStartupCache(request);
-  dropUnspellable(runtimeHome, plan);
-  if (launchSettings.verbose) std::cout << plan.message << std::endl;
+  cachePlan = prepareStartupCache(cacheRequest(runtimeHome));
+  dropUnspellable(runtimeHome);
+  if (!cachePlan.warning.empty()) std::cerr << "Warning: " << cachePlan.warning << std::endl;
+  if (launchSettings.verbose) std::cout << cachePlan.message << std::endl;
   std::vector<std::string>& vmArgs = launchSettings.vmArgs;
-  vmArgs.insert(vmArgs.begin(), plan.vmOptions.begin(), plan.vmOptions.end());
-  if (plan.recording.empty()) return;
-  // The VM writes the recording as it shuts down, before exit handlers run.
-  pendingRecording = std::move(plan);
-  std::atexit(completeRecording);
+  vmArgs.insert(vmArgs.begin(), cachePlan.vmOptions.begin(), cachePlan.vmOptions.end());
+  if (!cachePlan.job.empty()) std::atexit(finishAtExit);
 }
 
 }  // namespace
@@ -60,4 +69,12 @@ void addCacheOptions(const std::string& runtimeHome) {
 void prepareStartup(const std::string& runtimeHome) {
   showSplash(runtimeHome);
   addCacheOptions(runtimeHome);
+}
+
+void startupMainStarting(JNIEnv* env) {
+  if (!launchSettings.startupCache) return;
+  startupCacheStarted(cachePlan, cachePlan.file.empty() || vmSharesClasses(env));
+  JavaVM* vm = nullptr;
+  if (cachePlan.training && trainingSeconds > 0 && env->GetJavaVM(&vm) == JNI_OK)
+    exitVmAfter(vm, trainingSeconds);
 }

@@ -8,6 +8,7 @@
 #include "launch_settings.h"
 #include "pending_exception.h"
 #include "platform.h"
+#include "startup.h"
 #include "uncaught.h"
 
 namespace {
@@ -74,6 +75,7 @@ bool invokeMain(JNIEnv* env, jobjectArray arguments) {
   if (launchSettings.verbose)
     std::cout << "Invoking static " << launchSettings.mainClass << ".main() function ..."
               << std::endl;
+  startupMainStarting(env);
   env->CallStaticVoidMethod(mainClass, mainMethod, arguments);
   if (!env->ExceptionCheck()) return false;
   reportUncaughtException(env);

@@ -15,6 +15,8 @@
 #include "jar_listing.h"
 #include "pe_resources.h"
 #include "runtime_image.h"
+#include "startup_cache.h"
+#include "startup_training.h"
 #include "zip_archive.h"
 
 namespace fs = std::filesystem;
@@ -120,7 +122,7 @@ class FolderBuilder {
     using Step = bool (FolderBuilder::*)(std::string*);
     for (Step step : {&FolderBuilder::copyJars, &FolderBuilder::makeJre,
                       &FolderBuilder::copyLauncher, &FolderBuilder::writeConfiguration,
-                      &FolderBuilder::writeDesktopFiles})
+                      &FolderBuilder::writeDesktopFiles, &FolderBuilder::recordCache})
       if (stopped(stop, error) || !(this->*step)(error)) return false;
     return !stopped(stop, error);
   }
@@ -197,6 +199,17 @@ class FolderBuilder {
     return writeWholeFile(at(options_.name + ".png"), png, error) &&
            writeWholeFile(at(options_.name + ".desktop"),
                           desktopEntry(options_, "/opt/" + options_.name), error);
+  }
+
+  /// With --startup-cache for this machine: the training run, once the
+  /// folder is complete. Its scratch folder lies beside the output.
+  bool recordCache(std::string* error) {
+    if (!options_.startupCache || options_.target != hostTarget()) return true;
+    const std::string scratch = temporaryPath(options_, "training");
+    const bool recorded = recordStartupCache(options_, folder_, scratch, progress_, error);
+    std::error_code code;
+    fs::remove_all(pathOf(scratch), code);
+    return recorded;
   }
 
   const PackOptions& options_;

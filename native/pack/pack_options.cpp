@@ -29,7 +29,9 @@ struct RawOptions {
   const char* description = nullptr;
   const char* copyright = nullptr;
   const char* splash = nullptr;
+  const char* trainingSeconds = nullptr;
   std::vector<std::string> vmOptions;
+  std::vector<std::string> trainingArgs;
   bool startupCache = false;
   bool zip = false;
   bool force = false;
@@ -81,7 +83,14 @@ std::vector<tabopt_option> optionTable(RawOptions* raw) {
       stringRow("copyright", "The copyright notice.", "TEXT", &raw->copyright),
       {0, "vm-option", "An option for the Java VM (repeatable).", "OPTION", appendValue,
        &raw->vmOptions, 0, 0},
-      flagRow("startup-cache", "Lets the launcher keep a startup cache.", &raw->startupCache),
+      flagRow("startup-cache",
+              "Ships a startup cache, recorded by running the app once (for this machine's "
+              "platform), and lets the launcher keep one.",
+              &raw->startupCache),
+      {0, "training-arg", "An argument of that run (repeatable).", "ARG", appendValue,
+       &raw->trainingArgs, 0, 0},
+      stringRow("training-seconds", "Ends that run through System.exit after N seconds.", "N",
+                &raw->trainingSeconds),
       stringRow("splash", "An image shown while the application starts.", "FILE",
                 &raw->splash),
       flagRow("zip", "Also writes NAME-VERSION-TARGET.zip.", &raw->zip),
@@ -144,6 +153,23 @@ std::string checkRequired(const RawOptions& raw) {
   return "";
 }
 
+/// The training run's options: they need a startup cache made here.
+std::string checkTraining(const RawOptions& raw, PackOptions* options) {
+  options->trainingArgs = raw.trainingArgs;
+  const bool training = raw.trainingSeconds || !raw.trainingArgs.empty();
+  if (training && (!raw.startupCache || options->target != hostTarget()))
+    return std::string("Options --training-arg and --training-seconds need --startup-cache "
+                       "and the target ") + targetName(hostTarget());
+  if (!raw.trainingSeconds) return "";
+  const std::string seconds = raw.trainingSeconds;
+  if (seconds.empty() || seconds.size() > 5 ||
+      seconds.find_first_not_of("0123456789") != std::string::npos || std::stoul(seconds) == 0)
+    return "Invalid value for option --training-seconds: " + seconds +
+           " (a number of seconds from 1 to 99999)";
+  options->trainingSeconds = static_cast<unsigned>(std::stoul(seconds));
+  return "";
+}
+
 std::string fillOptions(const RawOptions& raw, PackOptions* options) {
   options->name = raw.name;
   options->mainClass = raw.mainClass;
@@ -171,6 +197,8 @@ std::string fillOptions(const RawOptions& raw, PackOptions* options) {
   options->copyright = text(raw.copyright);
   options->vmOptions = raw.vmOptions;
   options->startupCache = raw.startupCache;
+  const std::string training = checkTraining(raw, options);
+  if (!training.empty()) return training;
   options->splash = text(raw.splash);
   options->zip = raw.zip;
   options->force = raw.force;

@@ -5,6 +5,7 @@
 
 #include "file_util.h"
 #include "process.h"
+#include "startup_cache.h"
 
 namespace {
 
@@ -121,15 +122,4 @@ bool makeRuntime(const PackOptions& options, const std::vector<std::string>& jar
 bool checkRuntimeInputs(const PackOptions& options, std::string* error) {
   return options.runtime.empty() ? checkJdk(options, error)
                                  : checkRuntime(options, options.runtime, error);
-}
-
-int runtimeFeatureVersion(const std::string& runtime) {
-  std::string release, error;
-  if (!readWholeFile(textOf(pathOf(runtime) / "release"), &release, &error)) return 0;
-  size_t at = release.find("JAVA_VERSION=\"");
-  if (at == std::string::npos) return 0;
-  const char* version = release.c_str() + at + 14;
-  int feature = std::atoi(version);
-  if (feature == 1 && version[1] == '.') feature = std::atoi(version + 2);
-  return feature;
 }

@@ -20,9 +20,5 @@ bool makeRuntime(const PackOptions& options, const std::vector<std::string>& jar
 /// --jmods is given for another platform). False with the reason.
 bool checkRuntimeInputs(const PackOptions& options, std::string* error);
 
-/// The feature version of a runtime (17, 25, and 8 for "1.8.0"), from the
-/// JAVA_VERSION of its `release` file; 0 when unknown.
-int runtimeFeatureVersion(const std::string& runtime);
-
 /// The runtime library a launcher of `target` loads, relative to the runtime.
 const char* runtimeLibrary(PackTarget target);

@@ -10,4 +10,5 @@ std::string startupCacheDirectory(const std::string& appName) {
 }
 
 const char* const runtimeLibraryInHome = "lib/server/libjvm.so";
-const char* const baseArchiveInHome = "lib/server/classes.jsa";
+const char* const runtimeModulesInHome = "lib/modules";
+const char* const javaProgramInHome = "bin/java";

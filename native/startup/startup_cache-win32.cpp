@@ -10,4 +10,5 @@ std::string startupCacheDirectory(const std::string& appName) {
 }
 
 const char* const runtimeLibraryInHome = "bin\\server\\jvm.dll";
-const char* const baseArchiveInHome = "bin\\server\\classes.jsa";
+const char* const runtimeModulesInHome = "lib\\modules";
+const char* const javaProgramInHome = "bin\\java.exe";
