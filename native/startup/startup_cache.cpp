@@ -101,6 +101,9 @@ void recordInto(StartupCachePlan& plan, const Facts& facts, const std::string& i
   plan.recording = input;
   plan.message = "Recording startup cache " + input;
   if (plan.route == CacheRoute::AotCache) {
+    // Else the VM says on standard output that it wrote the training data.
+    plan.vmOptions.insert(plan.vmOptions.end(),
+                          {"-XX:+UnlockDiagnosticVMOptions", "-XX:-DisplayVMOutput"});
     plan.vmOptions.push_back("-XX:AOTMode=record");
     plan.vmOptions.push_back("-XX:AOTConfiguration=" + input);
   } else {
@@ -277,10 +280,10 @@ void record(const StartupCacheRequest& request, const Facts& facts, StartupCache
   // Shipped archives are for every user of the app folder.
   if (!makeDirectories(folder) || !makeDirectories(finalFolder, finalFolder == folder))
     return refuse(plan, "cannot write to " + folder);
-  if (!plan.keyLock.acquire(lock)) return refuse(plan, "another launch is recording it");
   const uint64_t free = freeDiskSpace(folder);
   if (free < minimumFreeBytes)
     return refuse(plan, "only " + std::to_string(free >> 20) + " MiB free in " + folder);
+  if (!plan.keyLock.acquire(lock)) return refuse(plan, "another launch is recording it");
   removeOtherJobs(folder, prefix);
   const std::string input = inFolder(folder, trainingDataName(prefix, plan.route));
   // The VM warns about a file it cannot write: the folder is tried first.
