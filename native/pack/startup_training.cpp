@@ -43,6 +43,15 @@ std::string shippedArchive(const std::string& folder) {
   return std::string();
 }
 
+/// The launcher's reason from its -v output, else the build's failure.
+std::string whyNone(const std::string& output) {
+  const std::string marker = "No startup cache: ";
+  const size_t at = output.find(marker);
+  if (at == std::string::npos) return "the runtime could not build the archive";
+  const size_t end = output.find_first_of("\r\n", at);
+  return output.substr(at + marker.size(), end == std::string::npos ? end : end - at - marker.size());
+}
+
 std::string sizeText(uintmax_t bytes) {
   return std::to_string((bytes * 10 + (1 << 19)) / (1 << 20) / 10) + "." +
          std::to_string((bytes * 10 + (1 << 19)) / (1 << 20) % 10) + " MiB";
@@ -86,9 +95,11 @@ bool recordStartupCache(const PackOptions& options, const std::string& folder,
     *error = "the training run of " + options.name + " ended with exit status " +
              std::to_string(result.status) + ":\n" + result.output;
   else if (archive.empty())
-    *error = "the training run of " + options.name + " made no startup cache:\n" + result.output;
+    progress << "Warning: no startup cache was recorded: " << whyNone(result.output)
+             << "; the launcher records one at the user's where it can" << std::endl;
   else
-    progress << "Recorded the startup cache " << textOf(pathOf(archive).lexically_relative(pathOf(folder)))
-             << " (" << sizeText(fs::file_size(pathOf(archive), code)) << ")" << std::endl;
+    progress << "Recorded the startup cache "
+             << textOf(pathOf(archive).lexically_relative(pathOf(folder))) << " ("
+             << sizeText(fs::file_size(pathOf(archive), code)) << ")" << std::endl;
   return error->empty();
 }

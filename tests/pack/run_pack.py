@@ -21,6 +21,7 @@ inputs: each must end with its message and status and leave nothing behind.
 import argparse
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -100,8 +101,13 @@ def test_linux(options):
     shutil.rmtree(output, ignore_errors=True)
     app = pack(options, inputs, output, "--jdk", options.jdk, "--icon", png, "--zip",
                "--app-version", "1.2.3", "--vm-option", "-Dhello.greeting=Hey",
-               "--vm-option", "-Xmx48m", "--startup-cache", "--splash", png)
+               "--vm-option", "-Xmx48m", "--startup-cache", "--training-arg", "trained",
+               "--splash", png)
     check_config(app, ["-Dhello.greeting=Hey", "-Xmx48m"])
+    fresh = dict(os.environ, XDG_CACHE_HOME=os.path.join(work, "fresh user"))
+    status, out, err = run([os.path.join(app, "Hello App"), "-c", "-v"], env=fresh)
+    check("Using startup cache %s/startup-cache/startup-" % app in out,
+          "the first launch does not use the shipped startup cache:\n" + out + err)
     status, out, err = run([os.path.join(app, "Hello App"), "x", "\u00e9"])
     print(out + err)
     check(status == 0 and out.startswith("Hey from Java ") and "max heap 48 MiB" in out
@@ -205,6 +211,10 @@ def test_windows(options):
     print(out + err)
     check(status == 0, "the packaged exe failed with status %d" % status)
     check("FindClass hello/Main" in out or "from Java" in out, "the app did not start")
+    if not options.standin:
+        out = run([options.wine, exe, "-c", "-v"], cwd=app)[1]
+        check(re.search(r"^Using startup cache .*\\Hello App\\startup-cache\\startup-", out,
+                        re.M), "the first launch does not use the shipped startup cache:\n" + out)
 
 
 def resources_of(pe):
@@ -295,6 +305,12 @@ ERROR_CASES = [
     ("unknown module", {"--add-modules": "no.such.module"}, 1, "jlink failed (exit status"),
     ("launcher not an exe", {"--target": "windows", "--jmods": "input", "--launcher":
      "input/hello.jar"}, 2, "cannot use the launcher input/hello.jar: not a 64-bit Windows"),
+    ("training without a cache", {"--training-arg": "x"}, 2,
+     "Options --training-arg and --training-seconds need --startup-cache and the target linux"),
+    ("training seconds", {"--startup-cache": True, "--training-seconds": "0"}, 2,
+     "Invalid value for option --training-seconds: 0"),
+    ("training run that fails", {"--startup-cache": True, "--vm-option": "-Xmx1k"}, 1,
+     "the training run of Hello App ended with exit status 1:"),
 ]
 
 
@@ -318,7 +334,8 @@ def test_errors(options):
     for what, changes, status, message in ERROR_CASES:
         arguments = dict(base, **changes)
         arguments = {k: v for k, v in arguments.items() if v is not None}
-        command = [options.pack] + [part for pair in arguments.items() for part in pair]
+        command = [options.pack] + [part for key, value in arguments.items()
+                                    for part in ([key] if value is True else [key, value])]
         code, out, err = run(command, cwd=work)
         left = os.listdir(os.path.join(work, "out"))
         if code != status or message not in err or left:
