@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "cache_key.h"
+
 namespace {
 
 TEST(StartupCache, RouteFollowsTheReleaseFile) {
@@ -34,6 +38,40 @@ TEST(StartupCache, RouteFollowsTheReleaseFile) {
     EXPECT_EQ(cacheRouteFor(javaFeatureVersion(c.release), false), c.user) << c.release;
     EXPECT_EQ(cacheRouteFor(javaFeatureVersion(c.release), true), c.shipped) << c.release;
   }
+}
+
+/// The key of an app installed in `folder` whose VM option is `option`, where
+/// "@" stands for the folder.
+std::string keyIn(const std::string& folder, std::string option) {
+  for (size_t at = option.find('@'); at != std::string::npos; at = option.find('@'))
+    option.replace(at, 1, folder);
+  CacheKeyInputs inputs;
+  inputs.appDirectory = folder;
+  inputs.workingDirectory = folder;
+  inputs.runtimeHome = folder + "/jre";
+  inputs.releaseText = "JAVA_VERSION=\"17.0.15\"\n";
+  inputs.classPath = {"lib/app.jar", folder + "/lib/more.jar"};
+  inputs.vmArgs = {option};
+  return portableKey(inputs);
+}
+
+// A copy of the app folder elsewhere has the same key, so that an archive
+// made at packaging time fits every installed copy; nothing else does.
+TEST(StartupCache, KeyHoldsNoPathOfTheAppFolder) {
+  struct Case {
+    const char* option;
+    bool same;
+  } cases[] = {
+      {"-Xmx512m", true},
+      {"-Dhome=@", true},
+      {"-Dpath=@/lib:@/plugins", true},
+      {"-Dhome=\"@\"", true},
+      {"-Dconf=/etc/app.conf", true},
+      {"-Dhome=@x", false},  // another folder whose name starts alike
+      {"-Dhome=@.old", false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(keyIn("/opt/app", c.option) == keyIn("/srv/x/app", c.option), c.same) << c.option;
 }
 
 }  // namespace
