@@ -49,7 +49,8 @@ std::string whyNone(const std::string& output) {
   const size_t at = output.find(marker);
   if (at == std::string::npos) return "the runtime could not build the archive";
   const size_t end = output.find_first_of("\r\n", at);
-  return output.substr(at + marker.size(), end == std::string::npos ? end : end - at - marker.size());
+  return output.substr(at + marker.size(),
+                       end == std::string::npos ? end : end - at - marker.size());
 }
 
 std::string sizeText(uintmax_t bytes) {

@@ -1,7 +1,5 @@
 // Child processes on POSIX: posix_spawn (no fork of a large process), a pipe
 // for captured output, polling waits for the timeout.
-#include "child_process.h"
-
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -17,6 +15,8 @@
 
 #include <algorithm>
 #include <cstdint>
+
+#include "child_process.h"
 
 extern char** environ;
 
@@ -72,13 +72,16 @@ void readUntil(int descriptor, int64_t deadline, std::string* output) {
   char buffer[4096];
   while (true) {
     pollfd entry = {descriptor, POLLIN, 0};
-    const int wait = deadline ? static_cast<int>(std::max<int64_t>(0, deadline - nowMilliseconds())) : -1;
+    const int wait =
+        deadline ? static_cast<int>(std::max<int64_t>(0, deadline - nowMilliseconds())) : -1;
     const int ready = poll(&entry, 1, wait);
     if (ready == 0) return;
     if (ready < 0 && errno == EINTR) continue;
     const ssize_t count = ready < 0 ? -1 : read(descriptor, buffer, sizeof buffer);
-    if (count > 0) output->append(buffer, static_cast<size_t>(count));
-    else if (count == 0 || errno != EINTR) return;
+    if (count > 0)
+      output->append(buffer, static_cast<size_t>(count));
+    else if (count == 0 || errno != EINTR)
+      return;
   }
 }
 

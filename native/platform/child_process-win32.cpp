@@ -1,11 +1,10 @@
 // Child processes on Windows: CreateProcessW without a console window,
 // standard handles on NUL or a pipe, a Unicode environment block.
-#include "child_process.h"
-
 #include <windows.h>
 
 #include <cstdint>
 
+#include "child_process.h"
 #include "wide_text-win32.h"
 
 namespace {
@@ -35,8 +34,8 @@ std::wstring changedEnvironment(const std::vector<std::string>& changes) {
 
 HANDLE openNul(DWORD access) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  return CreateFileW(L"NUL", access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                     OPEN_EXISTING, 0, nullptr);
+  return CreateFileW(L"NUL", access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
+                     nullptr);
 }
 
 void closeIfOpen(HANDLE handle) {
@@ -101,9 +100,9 @@ ChildRun runChild(const std::vector<std::string>& arguments, const ChildOptions&
   std::wstring line = commandLineOf(arguments);
   std::wstring environment = changedEnvironment(options.environment);
   PROCESS_INFORMATION process = {};
-  run.started = CreateProcessW(wideFromUtf8(arguments[0]).c_str(), &line[0], nullptr, nullptr,
-                               TRUE, CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT,
-                               &environment[0], nullptr, &startup, &process) != 0;
+  run.started = CreateProcessW(wideFromUtf8(arguments[0]).c_str(), &line[0], nullptr, nullptr, TRUE,
+                               CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT, &environment[0],
+                               nullptr, &startup, &process) != 0;
   const DWORD failure = GetLastError();
   closeIfOpen(input);
   closeIfOpen(output);
@@ -131,8 +130,8 @@ bool startDetachedChild(const std::vector<std::string>& arguments) {
   bool started = CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE,
                                 flags | CREATE_BREAKAWAY_FROM_JOB, nullptr, nullptr, &startup,
                                 &process) != 0 ||
-                 CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, flags,
-                                nullptr, nullptr, &startup, &process) != 0;
+                 CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, flags, nullptr,
+                                nullptr, &startup, &process) != 0;
   if (!started) return false;
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);

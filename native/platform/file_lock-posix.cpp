@@ -1,11 +1,11 @@
 // File locks on POSIX: flock, which belongs to the open file and so also
 // keeps out other opens of the same file within this process.
-#include "file_lock.h"
-
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+
+#include "file_lock.h"
 
 bool FileLock::acquire(const std::string& path) {
   release();

@@ -1,9 +1,8 @@
 // File locks on Windows: a one-byte range lock, which the system releases
 // when the handle closes or the process ends.
-#include "file_lock.h"
-
 #include <windows.h>
 
+#include "file_lock.h"
 #include "wide_text-win32.h"
 
 namespace {
@@ -16,8 +15,8 @@ HANDLE openShared(const std::string& path, DWORD disposition) {
 
 bool lockNow(HANDLE file) {
   OVERLAPPED start = {};
-  return LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
-                    &start) != 0;
+  return LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &start) !=
+         0;
 }
 
 }  // namespace

@@ -18,9 +18,8 @@ constexpr unsigned buildTimeoutSeconds = 600;
 
 /// Job fields in the order of the command line; the build command follows.
 std::string CacheJob::*const fields[] = {
-    &CacheJob::workingDirectory, &CacheJob::lock,      &CacheJob::input,
-    &CacheJob::output,           &CacheJob::finalPrefix, &CacheJob::extension,
-    &CacheJob::cacheFolder,      &CacheJob::ownTag,
+    &CacheJob::workingDirectory, &CacheJob::lock,      &CacheJob::input,       &CacheJob::output,
+    &CacheJob::finalPrefix,      &CacheJob::extension, &CacheJob::cacheFolder, &CacheJob::ownTag,
 };
 constexpr size_t fieldCount = sizeof fields / sizeof fields[0];
 
@@ -92,8 +91,7 @@ std::string runCacheJob(const CacheJob& job) {
       changeWorkingDirectory(job.workingDirectory))
     complete = build(job);
   removeFile(job.input);
-  if (!job.cacheFolder.empty())
-    tidyCacheFolder(job.cacheFolder, job.ownTag, keyPrefix(job));
+  if (!job.cacheFolder.empty()) tidyCacheFolder(job.cacheFolder, job.ownTag, keyPrefix(job));
   return complete;
 }
 

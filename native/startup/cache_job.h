@@ -8,14 +8,14 @@
 #include <vector>
 
 struct CacheJob {
-  std::string workingDirectory;  ///< where the app ran: relative class path entries start here
-  std::string lock;              ///< the key's lock file, held while building
-  std::string input;             ///< the training data, removed at the end
-  std::string output;            ///< the archive being written
-  std::string finalPrefix;       ///< the complete archive becomes finalPrefix-SUM.EXT
-  std::string extension;         ///< ".jsa" or ".aot"
-  std::string cacheFolder;       ///< the per-user folder, tidied afterwards
-  std::string ownTag;            ///< the folder tag of this app's per-user files
+  std::string workingDirectory;   ///< where the app ran: relative class path entries start here
+  std::string lock;               ///< the key's lock file, held while building
+  std::string input;              ///< the training data, removed at the end
+  std::string output;             ///< the archive being written
+  std::string finalPrefix;        ///< the complete archive becomes finalPrefix-SUM.EXT
+  std::string extension;          ///< ".jsa" or ".aot"
+  std::string cacheFolder;        ///< the per-user folder, tidied afterwards
+  std::string ownTag;             ///< the folder tag of this app's per-user files
   std::vector<std::string> java;  ///< the build command
   bool empty() const { return java.empty(); }
 };

@@ -4,6 +4,7 @@
 
 #include "cache_files.h"
 #include "cache_key.h"
+#include "cache_options.h"
 #include "checksum.h"
 #include "child_process.h"
 #include "file_system.h"
@@ -23,10 +24,6 @@ std::string inFolder(const std::string& folder, const std::string& name) {
   return folder + pathSeparator + name;
 }
 
-bool startsWith(const std::string& text, const std::string& prefix) {
-  return text.compare(0, prefix.size(), prefix) == 0;
-}
-
 std::string resolve(const StartupCacheRequest& request, const std::string& path) {
   if (isAbsolutePath(path) || request.workingDirectory.empty()) return path;
   return inFolder(request.workingDirectory, path);
@@ -40,105 +37,24 @@ struct Facts {
   std::string tag;          ///< names the app folder's files in it
 };
 
-// ---- VM options ----------------------------------------------------------------
+// ---- the plan's options -----------------------------------------------------------
 
-/// The first VM option that sets class sharing itself (-Xshare:off, an
-/// archive or AOT cache of its own, a class list), or empty. With one, the VM
-/// could not record or would refuse to start.
-std::string sharingOption(const std::vector<std::string>& vmArgs) {
-  static const char* const prefixes[] = {
-      "-Xshare:",         "-XX:SharedArchiveFile",   "-XX:ArchiveClassesAtExit",
-      "-XX:+AutoCreateSharedArchive", "-XX:SharedClassListFile", "-XX:AOT",
-      "-XX:-UseSharedSpaces", "-XX:DumpLoadedClassList"};
-  for (const std::string& option : vmArgs)
-    for (const char* prefix : prefixes)
-      if (startsWith(option, prefix)) return option;
-  return std::string();
-}
-
-/// Options whose effects reach outside the VM (log and dump files, agents,
-/// commands, recordings, management ports): the build leaves them out.
-bool reachesOutside(const std::string& option) {
-  static const char* const prefixes[] = {
-      "-Xlog", "-Xloggc", "-verbose", "-javaagent", "-agentlib", "-agentpath", "-Xrun",
-      "-Xdebug", "-XX:ErrorFile", "-XX:OnError", "-XX:OnOutOfMemoryError",
-      "-XX:+HeapDump", "-XX:HeapDumpPath", "-XX:StartFlightRecording",
-      "-XX:FlightRecorderOptions", "-XX:+FlightRecorder", "-XX:LogFile", "-XX:+LogVMOutput",
-      "-XX:+LogCompilation", "-XX:ReplayDataFile", "-XX:+PerfDataSaveToFile",
-      "-XX:PerfDataSaveFile", "-Dcom.sun.management", "-XX:+ManagementServer"};
-  for (const char* prefix : prefixes)
-    if (startsWith(option, prefix)) return true;
-  return false;
-}
-
-/// Keeps the VM quiet about an archive it cannot use: it then runs without.
-void addQuietOptions(StartupCachePlan& plan, const Facts& facts) {
-  plan.vmOptions.push_back("-Xlog:cds*=off");
-  if (facts.version >= 25) plan.vmOptions.push_back("-Xlog:aot*=off");
+std::string errorFileOf(const Facts& facts) {
   // A VM that dies leaves its error report with the cache, not in the app folder.
-  if (!facts.userFolder.empty())
-    plan.vmOptions.push_back("-XX:ErrorFile=" + inFolder(facts.userFolder, "hs_err_pid%p.log"));
-}
-
-bool isAotCache(const std::string& path) {
-  return path.size() > 4 && path.compare(path.size() - 4, 4, ".aot") == 0;
+  return facts.userFolder.empty() ? std::string() : inFolder(facts.userFolder, "hs_err_pid%p.log");
 }
 
 void useArchive(StartupCachePlan& plan, const Facts& facts, const std::string& path) {
   plan.file = path;
   plan.message = "Using startup cache " + path;
   plan.route = isAotCache(path) ? CacheRoute::AotCache : CacheRoute::ClassList;
-  if (isAotCache(path)) {
-    plan.vmOptions.push_back("-XX:AOTCache=" + path);
-  } else {
-    plan.vmOptions.push_back("-XX:SharedArchiveFile=" + path);
-    if (facts.version == 10) plan.vmOptions.push_back("-XX:+UseAppCDS");
-  }
-  addQuietOptions(plan, facts);
+  plan.vmOptions = archiveOptions(path, facts.version, errorFileOf(facts));
 }
 
 void recordInto(StartupCachePlan& plan, const Facts& facts, const std::string& input) {
   plan.recording = input;
   plan.message = "Recording startup cache " + input;
-  if (plan.route == CacheRoute::AotCache) {
-    // Else the VM says on standard output that it wrote the training data.
-    plan.vmOptions.insert(plan.vmOptions.end(),
-                          {"-XX:+UnlockDiagnosticVMOptions", "-XX:-DisplayVMOutput"});
-    plan.vmOptions.push_back("-XX:AOTMode=record");
-    plan.vmOptions.push_back("-XX:AOTConfiguration=" + input);
-  } else {
-    plan.vmOptions.push_back("-XX:DumpLoadedClassList=" + input);
-  }
-  addQuietOptions(plan, facts);
-}
-
-std::string joinedClassPath(const std::vector<std::string>& classPath) {
-  std::string joined;
-  for (const std::string& entry : classPath)
-    joined += (joined.empty() ? "" : std::string(1, pathListSeparator)) + entry;
-  return joined;
-}
-
-/// The command that builds the archive `output` from the training data `input`.
-std::vector<std::string> buildCommand(const StartupCacheRequest& request, const Facts& facts,
-                                      CacheRoute route, const std::string& input,
-                                      const std::string& output) {
-  std::vector<std::string> command = {inFolder(facts.runtimeHome, javaProgramInHome)};
-  for (const std::string& option : request.vmArgs)
-    if (!reachesOutside(option)) command.push_back(option);
-  if (route == CacheRoute::AotCache) {
-    command.insert(command.end(), {"-XX:AOTMode=create", "-XX:AOTConfiguration=" + input,
-                                   "-XX:AOTCache=" + output});
-  } else {
-    command.insert(command.end(), {"-Xshare:dump", "-XX:SharedClassListFile=" + input,
-                                   "-XX:SharedArchiveFile=" + output});
-    if (facts.version >= 25) command.push_back("-XX:+AOTClassLinking");
-    if (facts.version == 10) command.push_back("-XX:+UseAppCDS");
-  }
-  if (!facts.userFolder.empty())
-    command.push_back("-XX:ErrorFile=" + inFolder(facts.userFolder, "hs_err_pid%p.log"));
-  command.insert(command.end(), {"-cp", joinedClassPath(request.classPath)});
-  return command;
+  plan.vmOptions = recordingOptions(plan.route, input, facts.version, errorFileOf(facts));
 }
 
 void refuse(StartupCachePlan& plan, const std::string& reason) {
@@ -170,9 +86,9 @@ std::string decide(const StartupCacheRequest& request, Facts& facts, StartupCach
   facts.version = javaFeatureVersion(key.releaseText);
   plan.route = cacheRouteFor(facts.version, request.training);
   if (plan.route == CacheRoute::None)
-    return facts.version == 0 ? "no JAVA_VERSION in " + releasePath
-                              : "Java " + std::to_string(facts.version) +
-                                    " cannot record one (10 or later can)";
+    return facts.version == 0
+               ? "no JAVA_VERSION in " + releasePath
+               : "Java " + std::to_string(facts.version) + " cannot record one (10 or later can)";
   const std::string own = sharingOption(request.vmArgs);
   if (!own.empty()) return "the VM option " + own + " sets class sharing itself";
   for (const std::string& entry : request.classPath)
@@ -217,8 +133,9 @@ void take(StartupCachePlan& plan, const Facts& facts, const std::string& path,
   // What marks the archive as one not to use again: a shipped one is passed
   // over by this app folder; for a per-user one, whose recording went well,
   // the key is not recorded again for a while.
-  plan.rejectedMarker = inFolder(facts.userFolder, shipped ? markerName + ".rejected"
-                                                           : cachePrefix(facts.tag, plan.key) + ".failed");
+  plan.rejectedMarker =
+      inFolder(facts.userFolder,
+               shipped ? markerName + ".rejected" : cachePrefix(facts.tag, plan.key) + ".failed");
   if (!change) return;
   if (!shipped && secondsSinceModified(statFile(path)) > touchInterval) touchFile(path);
   plan.startMarker =
@@ -299,11 +216,13 @@ void record(const StartupCacheRequest& request, const Facts& facts, StartupCache
   job.extension = plan.route == CacheRoute::AotCache ? ".aot" : ".jsa";
   job.cacheFolder = folder;
   job.ownTag = facts.tag;
-  job.java = buildCommand(request, facts, plan.route, job.input, job.output);
+  job.java =
+      buildCommand(plan.route, facts.version, inFolder(facts.runtimeHome, javaProgramInHome),
+                   request.vmArgs, request.classPath, job.input, job.output, errorFileOf(facts));
 }
 
-void recordForUser(const StartupCacheRequest& request, const Facts& facts,
-                   StartupCachePlan& plan, bool change) {
+void recordForUser(const StartupCacheRequest& request, const Facts& facts, StartupCachePlan& plan,
+                   bool change) {
   if (facts.userFolder.empty())
     return refuse(plan, request.cacheDirectory.empty() ? "the user's cache folder is unknown"
                                                        : "its folder is not safe to use");
@@ -327,8 +246,10 @@ StartupCachePlan decideAndPrepare(const StartupCacheRequest& request, bool chang
   facts.userFolder = usableUserFolder(request, plan);
   const std::string shippedFolder = shippedCacheDirectory(request.appDirectory);
   if (request.training) {
-    if (facts.userFolder.empty()) refuse(plan, "no folder for its training data");
-    else record(request, facts, plan, shippedFolder, cachePrefix("", plan.key));
+    if (facts.userFolder.empty())
+      refuse(plan, "no folder for its training data");
+    else
+      record(request, facts, plan, shippedFolder, cachePrefix("", plan.key));
     return plan;
   }
   // It holds the marks of a start with an archive and the VM's error reports.

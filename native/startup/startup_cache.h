@@ -9,16 +9,8 @@
 #include <vector>
 
 #include "cache_job.h"
+#include "cache_options.h"
 #include "file_lock.h"
-
-/// How an archive is recorded and built, by the runtime's Java version.
-enum class CacheRoute {
-  None,       ///< older or unknown runtimes
-  ClassList,  ///< 10 and later: the app's run lists its classes (-XX:DumpLoadedClassList),
-              ///< the runtime's java dumps a static archive from the list (-Xshare:dump)
-  AotCache,   ///< 25 and later, at packaging time: the app's run records its training data
-              ///< (-XX:AOTMode=record), java -XX:AOTMode=create builds an AOT cache
-};
 
 /// The feature version of JAVA_VERSION in `releaseText` (a runtime's
 /// "release" file): "17.0.15" gives 17, "1.8.0_402" gives 8; 0 when absent.
@@ -49,24 +41,24 @@ extern const char* const trainingRunVariable;
 
 /// What a launch would run with, as the launcher and the checker see it.
 struct StartupCacheRequest {
-  std::string appDirectory;            ///< absolute, the launcher's folder
-  std::string workingDirectory;        ///< absolute; relative paths start here
-  std::string runtimeHome = "jre";     ///< the runtime folder
-  std::string cacheDirectory;          ///< per-user, from startupCacheDirectory
+  std::string appDirectory;         ///< absolute, the launcher's folder
+  std::string workingDirectory;     ///< absolute; relative paths start here
+  std::string runtimeHome = "jre";  ///< the runtime folder
+  std::string cacheDirectory;       ///< per-user, from startupCacheDirectory
   std::string mainClass;
   std::vector<std::string> classPath;  ///< expanded entries
   std::vector<std::string> vmArgs;
-  bool training = false;               ///< record for shipping (vantrel-pack's training run)
+  bool training = false;  ///< record for shipping (vantrel-pack's training run)
 };
 
 /// The decision for one launch and what its later steps need. Move-only: it
 /// holds the locks that tell other launches what this one is doing.
 struct StartupCachePlan {
   CacheRoute route = CacheRoute::None;
-  std::string key;        ///< 16 hex digits over the runtime, class path and options
-  std::string file;       ///< the archive in use; empty when none
-  bool shipped = false;   ///< `file` came with the app folder
-  std::string recording;  ///< the training data being recorded; empty when none
+  std::string key;                     ///< 16 hex digits over the runtime, class path and options
+  std::string file;                    ///< the archive in use; empty when none
+  bool shipped = false;                ///< `file` came with the app folder
+  std::string recording;               ///< the training data being recorded; empty when none
   std::vector<std::string> vmOptions;  ///< to pass before the app's VM options
   /// "Using startup cache FILE", "Recording startup cache FILE", or
   /// "No startup cache: REASON".
@@ -77,8 +69,8 @@ struct StartupCachePlan {
   CacheJob job;           ///< the build to run once the recording run ends
   bool training = false;  ///< the job runs at once, for shipping
   bool mainStarted = false;
-  FileLock keyLock;       ///< held while this launch records the key
-  FileLock startLock;     ///< held while the VM starts with `file`
+  FileLock keyLock;    ///< held while this launch records the key
+  FileLock startLock;  ///< held while the VM starts with `file`
   std::string startMarker;
   std::string rejectedMarker;  ///< what marks `file` as one not to use again
 };

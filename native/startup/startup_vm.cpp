@@ -28,9 +28,9 @@ void exitLater(void* argument) {
 
 bool vmSharesClasses(JNIEnv* env) {
   jclass system = env->FindClass("java/lang/System");
-  jmethodID getProperty =
-      system ? env->GetStaticMethodID(system, "getProperty", "(Ljava/lang/String;)Ljava/lang/String;")
-             : nullptr;
+  jmethodID getProperty = system ? env->GetStaticMethodID(system, "getProperty",
+                                                          "(Ljava/lang/String;)Ljava/lang/String;")
+                                 : nullptr;
   jstring name = getProperty ? env->NewStringUTF("java.vm.info") : nullptr;
   jobject value = name ? env->CallStaticObjectMethod(system, getProperty, name) : nullptr;
   // Without an answer the archive is not blamed.
