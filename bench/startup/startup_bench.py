@@ -215,11 +215,40 @@ def verify_costs(jdk_app, archive, checksum_bench, runs):
     return os.path.getsize(archive) / 1048576.0, own, wall, cpu
 
 
+def recording_costs(jdk, plain, runs):
+    """What each way of recording adds to the app's own run (`java -cp` with
+    the options, against without): the class list that the launcher records,
+    and the in-process recordings it does not use."""
+    java = [os.path.join(plain, "jre", "bin", "java")]
+    app = ["-cp", "app.jar", "app.Desktop"]
+    scratch = os.path.join(plain, "recording")
+    ways = {"class list (-XX:DumpLoadedClassList)": ["-XX:DumpLoadedClassList=" + scratch]}
+    if int(java_version(jdk).split(".")[0]) >= 25:
+        ways["training data (-XX:AOTMode=record)"] = [
+            "-XX:AOTMode=record", "-XX:AOTConfiguration=" + scratch, "-Xlog:aot*=off",
+            "-Xlog:cds*=off"]
+    else:
+        ways["dynamic archive at exit (-XX:ArchiveClassesAtExit)"] = [
+            "-XX:ArchiveClassesAtExit=" + scratch, "-Xlog:cds*=off"]
+    results = {name: [] for name in ["none"] + list(ways)}
+    for _ in range(runs):
+        results["none"].append(measure(java + app, plain))
+        for name, options in ways.items():
+            if os.path.exists(scratch):
+                os.remove(scratch)
+            results[name].append(measure(java + options + app, plain))
+    base = [statistics.median(t[i] for t in results["none"]) for i in (0, 1)]
+    return ["| %s | %s | %+.0f ms | %+.0f ms |" % (
+        java_version(jdk), name, statistics.median(t[0] for t in r) - base[0],
+        statistics.median(t[1] for t in r) - base[1])
+        for name, r in results.items() if name != "none"]
+
+
 def print_desktop(options):
     print("| JDK | java -cp | no cache | ratio | after packaging | ratio | first at the user's "
           "| / no cache | warm | ratio |")
     print("|---|---|---|---|---|---|---|---|---|---|")
-    cpu, checks = [], []
+    cpu, checks, recordings = [], [], []
     for index, jdk in enumerate(options.jdks):
         jdk = os.path.realpath(jdk)
         r, archive, shipped, plain = bench_desktop(
@@ -233,6 +262,7 @@ def print_desktop(options):
                 print(line)
             else:
                 row.append(line)
+        recordings += recording_costs(jdk, plain, max(5, options.runs // 2))
         for label, path in (("at the user's", archive),
                             ("shipped", os.path.join(shipped, os.listdir(shipped)[0]))):
             size, own, wall, extra = verify_costs(plain, path, options.checksum_bench,
@@ -254,6 +284,11 @@ def print_desktop(options):
     print("\n".join(checks))
     print("(the checksum: median time of checksum_bench; VerifySharedSpaces: extra median "
           "time of java -cp with the archive)")
+    print()
+    print("| JDK | recording in the app's run | wall | CPU |")
+    print("|---|---|---|---|")
+    print("\n".join(recordings))
+    print("(extra median time of java -cp with the recording's options)")
 
 
 def wine_cache_folder(name):
