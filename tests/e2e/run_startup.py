@@ -88,12 +88,14 @@ class CacheCase:
         self.s.check(name, (0 if condition else 1, "", ""), 0, "", "")
 
     def recorded(self, name, outcome, printed="k=null\n", status=0):
-        line = r"Recording startup cache %s/startup-[0-9a-f]{16}-[0-9a-f]{16}\.\d+\.classlist" % \
+        """The launch recorded; returns the archive built from it."""
+        line = r"Recording startup cache (%s/startup-[0-9a-f]{16}-[0-9a-f]{16})\.\d+\.classlist" % \
             re.escape(self.files)
         self.expect(name, outcome, line, printed, status)
-        files = self.built()
-        self.truth(name + ": built in the background", len(files) >= 1)
-        return files[-1] if files else ""
+        prefix = re.search("^" + line + "$", outcome[1], re.M)
+        files = [f for f in self.built() if prefix and f.startswith(prefix.group(1) + "-")]
+        self.truth(name + ": built in the background", len(files) == 1)
+        return files[0] if files else ""
 
     def used(self, name, file, folder=None):
         folder = folder or self.folder
