@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "desktop_entry.h"
+
 namespace {
 
 std::string jsonString(const std::string& text) {
@@ -30,25 +32,6 @@ std::string jsonArray(const std::vector<std::string>& items, const std::string& 
   return array + (items.empty() ? "]" : "\n  ]");
 }
 
-/// Desktop entry values cannot hold line breaks.
-std::string oneLine(const std::string& text) {
-  std::string line;
-  for (char c : text) line += (c == '\n' || c == '\r') ? ' ' : c;
-  return line;
-}
-
-/// A path inside the double quotes of an Exec key: '$' and '`' escaped for
-/// the command line and once more for the file, '%' doubled.
-std::string execArgument(const std::string& path) {
-  std::string quoted = "\"";
-  for (char c : path) {
-    if (c == '$' || c == '`') quoted += "\\\\";
-    quoted += c;
-    if (c == '%') quoted += '%';
-  }
-  return quoted + "\"";
-}
-
 }  // namespace
 
 std::string configurationText(const PackOptions& options, const std::vector<std::string>& jars,
@@ -58,15 +41,19 @@ std::string configurationText(const PackOptions& options, const std::vector<std:
   text += "  \"vmArgs\": " + jsonArray(options.vmOptions, "");
   if (options.startupCache) text += ",\n  \"startupCache\": true";
   if (!splashName.empty()) text += ",\n  \"splash\": " + jsonString(splashName);
+  if (options.target == PackTarget::Windows)
+    text += ",\n  \"appUserModelId\": " + jsonString(options.appUserModelId);
   return text + "\n}\n";
 }
 
 std::string desktopEntry(const PackOptions& options, const std::string& installFolder) {
-  std::string entry = "[Desktop Entry]\nType=Application\n";
-  entry += "Name=" + oneLine(options.name) + "\n";
-  entry += "Comment=" + oneLine(options.description.empty() ? options.name : options.description) + "\n";
-  entry += "Exec=" + execArgument(installFolder + "/" + options.name) + " %F\n";
-  entry += "Icon=" + installFolder + "/" + options.name + ".png\n";
-  entry += "Path=" + installFolder + "\nTerminal=false\nCategories=Utility;\n";
-  return entry;
+  DesktopEntry entry;
+  entry.name = options.name;
+  entry.comment = options.description;
+  entry.program = installFolder + "/" + options.name;
+  entry.fieldCode = "%F";
+  entry.icon = installFolder + "/" + options.name + ".png";
+  entry.workingFolder = installFolder;
+  entry.startupWmClass = javaWindowClass(options.mainClass);
+  return desktopEntryText(entry);
 }

@@ -19,12 +19,15 @@ struct ExeIdentity {
 };
 
 /// Replaces the icon, version and manifest resources of the executable image
-/// `exe`. False with the reason in `error`.
+/// `exe`, then reads the result back and checks it. False with the reason
+/// in `error`.
 bool brandExecutable(std::string* exe, const ExeIdentity& identity, std::string* error);
 
-/// A version resource (VS_VERSIONINFO) for the identity.
-std::string versionResource(const ExeIdentity& identity);
+/// A version resource (VS_VERSIONINFO) for the identity. False with the
+/// reason when its texts are too long for the format's 16-bit lengths.
+bool versionResource(const ExeIdentity& identity, std::string* resource, std::string* error);
 
-/// The manifest text with the identity's assembly name and description and
-/// the active code page element added, changed or removed as asked.
-std::string rewriteManifest(const std::string& manifest, const ExeIdentity& identity);
+/// The launcher's manifest, made from the build's template, with the
+/// identity's assembly name and description and, when asked, UTF-8 as the
+/// active code page.
+std::string manifestFor(const ExeIdentity& identity);

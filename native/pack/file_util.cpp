@@ -32,6 +32,20 @@ bool readWholeFile(const std::string& path, std::string* data, std::string* erro
   return true;
 }
 
+bool readFileUpTo(const std::string& path, unsigned long long limit, std::string* data,
+                  std::string* error) {
+  std::error_code code;
+  unsigned long long size = fs::file_size(pathOf(path), code);
+  if (!code && size > limit) {
+    *error = "it is larger than " + std::to_string(limit >> 20) + " MiB";
+    return false;
+  }
+  if (!readWholeFile(path, data, error)) return false;
+  if (data->size() <= limit) return true;
+  *error = "it is larger than " + std::to_string(limit >> 20) + " MiB";
+  return false;
+}
+
 bool writeWholeFile(const std::string& path, const std::string& data, std::string* error) {
   std::ofstream out(pathOf(path), std::ios::binary | std::ios::trunc);
   out.write(data.data(), static_cast<std::streamsize>(data.size()));

@@ -1,5 +1,5 @@
 // Application icons: the images of an .ico file, or the sizes made from one
-// PNG picture, and a PNG for the Linux desktop.
+// picture, and a PNG for the Linux desktop.
 #pragma once
 
 #include <cstdint>
@@ -19,10 +19,23 @@ struct IconImage {
 /// The sizes a picture is scaled to: those of the launcher's own icon.
 extern const int iconSizes[9];
 
-/// Reads an icon from FILE.ico (its images as they are) or from a picture
-/// (PNG or another format the image reader knows), made square and scaled
-/// to iconSizes: 32-bit bitmaps, and 256 pixels stored as PNG.
+/// Limits of the icon input: the file's size, the images of an .ico file,
+/// and a picture's width and height (checked in its header before it is
+/// decoded).
+constexpr unsigned long long maximumIconFileBytes = 16u << 20;
+constexpr size_t maximumIconImages = 64;
+constexpr int maximumPictureSide = 1024;
+
+/// Reads an icon from FILE.ico or from a picture (PNG or another format the
+/// image reader knows); see readIconImages.
 bool loadIconImages(const std::string& path, std::vector<IconImage>* images,
+                    std::string* error);
+
+/// The images of an .ico file as they are, each checked to decode; or a
+/// picture of at most maximumPictureSide pixels a side, made square and
+/// scaled to iconSizes: 32-bit bitmaps, and 256 pixels stored as PNG. False
+/// with the reason.
+bool readIconImages(const std::string& data, std::vector<IconImage>* images,
                     std::string* error);
 
 /// The largest image of `images` as a PNG file.

@@ -4,19 +4,23 @@
 
 #include <algorithm>
 #include <chrono>
-#include <initializer_list>
 #include <cstdio>
+#include <initializer_list>
+#include <memory>
+#include <new>
 #include <system_error>
 
 #include "app_folder.h"
 #include "exe_identity.h"
 #include "file_util.h"
 #include "icon_image.h"
+#include "installers.h"
 #include "jar_listing.h"
-#include "pe_resources.h"
+#include "pe_image.h"
 #include "runtime_image.h"
 #include "startup_cache.h"
 #include "startup_training.h"
+#include "utf8_text.h"
 #include "zip_archive.h"
 
 namespace fs = std::filesystem;
@@ -27,10 +31,16 @@ namespace {
 struct Inputs {
   std::vector<std::string> jars;  ///< file names in --input, sorted
   std::string launcher;
+  std::string brandedLauncher;    ///< Windows: the launcher with the app's identity
   std::vector<IconImage> icon;
+  std::string desktopIcon;        ///< Linux: the icon as a PNG file
   std::string finalFolder;
   std::string zipPath;
+  InstallerPlan installers;
 };
+
+/// The largest main class file read to check it.
+constexpr uint64_t maximumClassBytes = 16u << 20;
 
 PackOutcome badInput(const std::string& message) { return {packBadInput, "Error: " + message}; }
 PackOutcome failed(const std::string& message) { return {packFailed, "Error: " + message}; }
@@ -48,23 +58,91 @@ std::string zipName(const PackOptions& options) {
   return options.name + "-" + options.appVersion + "-" + targetName(options.target) + ".zip";
 }
 
+std::string classFileOf(const std::string& mainClass) {
+  std::string classFile = mainClass;
+  std::replace(classFile.begin(), classFile.end(), '.', '/');
+  return classFile + ".class";
+}
+
+/// The main class's entry holds a class file.
+PackOutcome checkMainClass(const std::string& jar, const JarEntry& entry) {
+  std::string data, error;
+  if (!readJarEntry(jar, entry, maximumClassBytes, &data, &error))
+    return badInput("cannot use the jar " + jar + ": " + error);
+  if (data.compare(0, 4, "\xca\xfe\xba\xbe") != 0)
+    return badInput("cannot use the jar " + jar + ": its entry " + entry.name +
+                    " is not a class file");
+  return {};
+}
+
+/// One jar is a readable zip archive with a name a zip archive can hold
+/// when one is made; its entry `classFile`, when it has one, in `*found`.
+PackOutcome checkJar(const std::string& path, bool zip, const std::string& classFile,
+                     JarEntry* found) {
+  std::vector<JarEntry> entries;
+  std::string error;
+  if (zip && !isUtf8(textOf(pathOf(path).filename())))
+    return badInput("cannot use the jar " + shownUtf8(path) +
+                    " with --zip: its name is not UTF-8, which zip archives need");
+  if (!readJarDirectory(path, &entries, &error)) return badInput("cannot read " + path + ": " + error);
+  auto entry = std::find_if(entries.begin(), entries.end(),
+                            [&](const JarEntry& candidate) { return candidate.name == classFile; });
+  if (found && entry != entries.end()) *found = *entry;
+  return {};
+}
+
+/// Every jar passes checkJar; one of them holds the main class, which must
+/// be a class file.
 PackOutcome checkJars(const PackOptions& options, Inputs* inputs) {
   std::error_code code;
   if (!fs::is_directory(pathOf(options.input), code))
     return badInput("the input folder " + options.input + " does not exist");
   inputs->jars = filesEndingIn(options.input, ".jar");
   if (inputs->jars.empty()) return badInput("no jars in the input folder " + options.input);
-  std::string classFile = options.mainClass;
-  std::replace(classFile.begin(), classFile.end(), '.', '/');
-  classFile += ".class";
+  std::string classFile = classFileOf(options.mainClass), mainJar;
+  JarEntry mainEntry;
   for (const std::string& jar : inputs->jars) {
-    std::vector<std::string> names;
-    std::string error, path = textOf(pathOf(options.input) / pathOf(jar));
-    if (!listJarEntries(path, &names, &error)) return badInput("cannot read " + path + ": " + error);
-    if (std::find(names.begin(), names.end(), classFile) != names.end()) return {};
+    std::string path = textOf(pathOf(options.input) / pathOf(jar));
+    PackOutcome outcome = checkJar(path, options.zip, classFile, mainJar.empty() ? &mainEntry : nullptr);
+    if (outcome.status != packOk) return outcome;
+    if (mainJar.empty() && !mainEntry.name.empty()) mainJar = path;
   }
+  if (!mainJar.empty()) return checkMainClass(mainJar, mainEntry);
   return badInput("the main class " + options.mainClass + " (" + classFile +
                   ") is in none of the jars of " + options.input);
+}
+
+/// The identity a Windows launcher is given.
+ExeIdentity identityOf(const PackOptions& options, const std::vector<IconImage>& icon) {
+  ExeIdentity identity;
+  identity.name = options.name;
+  identity.description = options.description;
+  identity.vendor = options.vendor;
+  identity.copyright = options.copyright;
+  identity.version = options.appVersion;
+  parseAppVersion(options.appVersion, identity.versionParts);
+  // The runtime made with --jdk is of the JDK's version.
+  identity.utf8CodePage =
+      runtimeFeatureVersion(options.runtime.empty() ? options.jdk : options.runtime) >= 18;
+  identity.icon = icon;
+  return identity;
+}
+
+/// The launcher, given the app's identity now: all that can go wrong with
+/// it does before the slow steps.
+PackOutcome checkLauncher(const PackOptions& options, Inputs* inputs) {
+  std::error_code code;
+  if (!fs::is_regular_file(pathOf(inputs->launcher), code))
+    return badInput("no launcher at " + inputs->launcher + " (pass --launcher FILE)");
+  if (options.target != PackTarget::Windows) return {};
+  ExeIdentity identity = identityOf(options, inputs->icon);
+  std::string error, version;
+  if (!versionResource(identity, &version, &error)) return badInput(error);
+  std::string& exe = inputs->brandedLauncher;
+  if (!readFileUpTo(inputs->launcher, maximumImageBytes, &exe, &error) ||
+      !brandExecutable(&exe, identity, &error))
+    return badInput("cannot use the launcher " + inputs->launcher + ": " + error);
+  return {};
 }
 
 PackOutcome checkFiles(const PackOptions& options, const std::string& toolFolder,
@@ -73,16 +151,15 @@ PackOutcome checkFiles(const PackOptions& options, const std::string& toolFolder
   if (inputs->launcher.empty())
     inputs->launcher = textOf(pathOf(toolFolder) /
                               (options.target == PackTarget::Windows ? "Vantrel.exe" : "vantrel"));
-  std::error_code code;
-  if (!fs::is_regular_file(pathOf(inputs->launcher), code))
-    return badInput("no launcher at " + inputs->launcher + " (pass --launcher FILE)");
-  std::string error, exe;
-  std::vector<ResourceEntry> resources;
-  if (options.target == PackTarget::Windows &&
-      !(readWholeFile(inputs->launcher, &exe, &error) && readResources(exe, &resources, &error)))
-    return badInput("cannot use the launcher " + inputs->launcher + ": " + error);
+  std::string error;
   if (!options.icon.empty() && !loadIconImages(options.icon, &inputs->icon, &error))
     return badInput("cannot read the icon " + options.icon + ": " + error);
+  if (options.target == PackTarget::Linux && !inputs->icon.empty() &&
+      !largestImageAsPng(inputs->icon, &inputs->desktopIcon, &error))
+    return badInput("cannot read the icon " + options.icon + ": " + error);
+  PackOutcome launcher = checkLauncher(options, inputs);
+  if (launcher.status != packOk) return launcher;
+  std::error_code code;
   if (!options.splash.empty() && !fs::is_regular_file(pathOf(options.splash), code))
     return badInput("cannot read the splash image " + options.splash);
   if (options.zip && !zipSupported())
@@ -122,7 +199,8 @@ class FolderBuilder {
     using Step = bool (FolderBuilder::*)(std::string*);
     for (Step step : {&FolderBuilder::copyJars, &FolderBuilder::makeJre,
                       &FolderBuilder::copyLauncher, &FolderBuilder::writeConfiguration,
-                      &FolderBuilder::writeDesktopFiles, &FolderBuilder::recordCache})
+                      &FolderBuilder::writeDesktopFiles, &FolderBuilder::signPrograms,
+                      &FolderBuilder::recordCache})
       if (stopped(stop, error) || !(this->*step)(error)) return false;
     return !stopped(stop, error);
   }
@@ -161,22 +239,12 @@ class FolderBuilder {
   bool copyLauncher(std::string* error) {
     std::string target = at(launcherFile(options_));
     if (options_.target == PackTarget::Linux) return copyOneFile(inputs_.launcher, target, error);
-    std::string exe;
-    if (!readWholeFile(inputs_.launcher, &exe, error)) return false;
-    ExeIdentity identity;
-    identity.name = options_.name;
-    identity.description = options_.description;
-    identity.vendor = options_.vendor;
-    identity.copyright = options_.copyright;
-    identity.version = options_.appVersion;
-    parseAppVersion(options_.appVersion, identity.versionParts);
-    identity.utf8CodePage = runtimeFeatureVersion(at("jre")) >= 18;
-    identity.icon = inputs_.icon;
-    if (!brandExecutable(&exe, identity, error)) {
-      *error = "cannot give " + inputs_.launcher + " the application's identity: " + *error;
-      return false;
-    }
-    return writeWholeFile(target, exe, error);
+    std::string written;
+    if (!writeWholeFile(target, inputs_.brandedLauncher, error)) return false;
+    // What is on the disk is what was made and checked.
+    if (readWholeFile(target, &written, error) && written == inputs_.brandedLauncher) return true;
+    *error = "cannot write " + target + " (it reads back different)";
+    return false;
   }
 
   bool writeConfiguration(std::string* error) {
@@ -191,12 +259,7 @@ class FolderBuilder {
 
   bool writeDesktopFiles(std::string* error) {
     if (options_.target != PackTarget::Linux || inputs_.icon.empty()) return true;
-    std::string png;
-    if (!largestImageAsPng(inputs_.icon, &png, error)) {
-      *error = "cannot make a PNG of the icon " + options_.icon + ": " + *error;
-      return false;
-    }
-    return writeWholeFile(at(options_.name + ".png"), png, error) &&
+    return writeWholeFile(at(options_.name + ".png"), inputs_.desktopIcon, error) &&
            writeWholeFile(at(options_.name + ".desktop"),
                           desktopEntry(options_, "/opt/" + options_.name), error);
   }
@@ -210,6 +273,10 @@ class FolderBuilder {
     std::error_code code;
     fs::remove_all(pathOf(scratch), code);
     return recorded;
+  }
+
+  bool signPrograms(std::string* error) {
+    return signAppPrograms(inputs_.installers, folder_, options_.output, progress_, error);
   }
 
   const PackOptions& options_;
@@ -247,24 +314,47 @@ std::string sizeText(unsigned long long bytes) {
   return text;
 }
 
+/// A staging folder or file beside the output: gone when the run ends,
+/// however it ends, unless it was moved into place.
+class Staged {
+ public:
+  explicit Staged(std::string path) : path_(std::move(path)) {}
+  Staged(const Staged&) = delete;
+  Staged& operator=(const Staged&) = delete;
+  ~Staged() { removeQuietly(path_); }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
 PackOutcome buildAndPlace(const PackOptions& options, const Inputs& inputs,
                           std::ostream& progress, StopCheck stop) {
-  std::string folder = temporaryPath(options, "pack"), zip, error;
+  Staged folder(temporaryPath(options, "pack"));
+  std::unique_ptr<Staged> zip;
+  std::string error;
   std::error_code code;
-  fs::create_directory(pathOf(folder), code);
-  bool ok = !code && FolderBuilder(options, inputs, folder, progress).build(stop, &error);
-  if (code) error = "cannot make " + folder + ": " + code.message();
+  fs::create_directory(pathOf(folder.path()), code);
+  bool ok = !code && FolderBuilder(options, inputs, folder.path(), progress).build(stop, &error);
+  if (code) error = "cannot make " + folder.path() + ": " + code.message();
   if (ok && options.zip) {
     progress << "Writing " << inputs.zipPath << " ..." << std::endl;
-    zip = temporaryPath(options, "zip");
-    ok = writeZip(folder, options.name, zip, &error) && !FolderBuilder::stopped(stop, &error);
+    zip = std::make_unique<Staged>(temporaryPath(options, "zip"));
+    ok = writeZip(folder.path(), options.name, zip->path(), &error) &&
+         !FolderBuilder::stopped(stop, &error);
   }
-  unsigned long long runtimeSize = ok ? folderSize(textOf(pathOf(folder) / "jre")) : 0;
-  ok = ok && moveIntoPlace(folder, inputs.finalFolder, options, &error) &&
-       (zip.empty() || moveIntoPlace(zip, inputs.zipPath, options, &error));
+  Staged work(temporaryPath(options, "installers"));
+  std::vector<std::unique_ptr<Staged>> installers;
+  for (const InstallerOutput& output : inputs.installers.outputs)
+    installers.push_back(std::make_unique<Staged>(output.temporaryPath));
+  ok = ok && buildInstallers(inputs.installers, options, folder.path(), inputs.icon, work.path(),
+                             progress, stop, &error);
+  unsigned long long runtimeSize = ok ? folderSize(textOf(pathOf(folder.path()) / "jre")) : 0;
+  ok = ok && moveIntoPlace(folder.path(), inputs.finalFolder, options, &error) &&
+       (!zip || moveIntoPlace(zip->path(), inputs.zipPath, options, &error));
+  for (const InstallerOutput& output : inputs.installers.outputs)
+    ok = ok && moveIntoPlace(output.temporaryPath, output.path, options, &error);
   if (!ok) {
-    removeQuietly(folder);
-    if (!zip.empty()) removeQuietly(zip);
     if (FolderBuilder::stopped(stop, &error)) return {packInterrupted, "Error: " + error};
     return failed(error);
   }
@@ -273,17 +363,31 @@ PackOutcome buildAndPlace(const PackOptions& options, const Inputs& inputs,
   return {};
 }
 
-}  // namespace
-
-PackOutcome runPack(const PackOptions& options, const std::string& toolFolder,
-                    std::ostream& progress, StopCheck stop) {
+PackOutcome checkAndBuild(const PackOptions& options, const std::string& toolFolder,
+                          std::ostream& progress, StopCheck stop) {
   Inputs inputs;
   PackOutcome outcome = checkJars(options, &inputs);
   std::string error;
   if (outcome.status == packOk && !checkRuntimeInputs(options, &error))
     outcome = badInput(error);
   if (outcome.status == packOk) outcome = checkFiles(options, toolFolder, &inputs);
+  if (outcome.status == packOk && !planInstallers(options, &inputs.installers, &error))
+    outcome = badInput(error);
   if (outcome.status == packOk) outcome = checkOutput(options, &inputs);
   if (outcome.status != packOk) return outcome;
   return buildAndPlace(options, inputs, progress, stop);
+}
+
+}  // namespace
+
+PackOutcome runPack(const PackOptions& options, const std::string& toolFolder,
+                    std::ostream& progress, StopCheck stop) {
+  // The staging folder is removed on the way out of an exception too.
+  try {
+    return checkAndBuild(options, toolFolder, progress, stop);
+  } catch (const std::bad_alloc&) {
+    return failed("out of memory");
+  } catch (const std::exception& exception) {
+    return failed(exception.what());
+  }
 }

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <memory>
 
+#include "installer_options.h"
 #include "tabopt.h"
 #include "tabopt_handlers.h"
 
@@ -29,12 +30,23 @@ struct RawOptions {
   const char* description = nullptr;
   const char* copyright = nullptr;
   const char* splash = nullptr;
+  const char* installScope = nullptr;
+  const char* upgradeCode = nullptr;
+  const char* maintainer = nullptr;
+  const char* signPkcs12 = nullptr;
+  const char* signPasswordVariable = nullptr;
+  const char* timestampUrl = nullptr;
+  const char* appUserModelId = nullptr;
   const char* trainingSeconds = nullptr;
   std::vector<std::string> vmOptions;
   std::vector<std::string> trainingArgs;
+  std::vector<std::string> installers;
+  std::vector<std::string> associations;
+  std::vector<std::string> urlSchemes;
   bool startupCache = false;
   bool zip = false;
   bool force = false;
+  bool desktopShortcut = false;
   bool help = false;
 };
 
@@ -52,6 +64,11 @@ tabopt_option stringRow(const char* name, const char* text, const char* valueNam
 
 tabopt_option flagRow(const char* name, const char* text, bool* destination) {
   return {0, name, text, nullptr, store_boolean, destination, 0, 0};
+}
+
+tabopt_option listRow(const char* name, const char* text, const char* valueName,
+                      std::vector<std::string>* destination) {
+  return {0, name, text, valueName, appendValue, destination, 0, 0};
 }
 
 std::vector<tabopt_option> optionTable(RawOptions* raw) {
@@ -81,20 +98,41 @@ std::vector<tabopt_option> optionTable(RawOptions* raw) {
       stringRow("description", "What the application is (default: NAME).", "TEXT",
                 &raw->description),
       stringRow("copyright", "The copyright notice.", "TEXT", &raw->copyright),
-      {0, "vm-option", "An option for the Java VM (repeatable).", "OPTION", appendValue,
-       &raw->vmOptions, 0, 0},
+      listRow("vm-option", "An option for the Java VM (repeatable).", "OPTION",
+              &raw->vmOptions),
       flagRow("startup-cache",
               "Ships a startup cache, recorded by running the app once (for this machine's "
               "platform), and lets the launcher keep one.",
               &raw->startupCache),
-      {0, "training-arg", "An argument of that run (repeatable).", "ARG", appendValue,
-       &raw->trainingArgs, 0, 0},
+      listRow("training-arg", "An argument of that run (repeatable).", "ARG",
+              &raw->trainingArgs),
       stringRow("training-seconds", "Ends that run through System.exit after N seconds.", "N",
                 &raw->trainingSeconds),
       stringRow("splash", "An image shown while the application starts.", "FILE",
                 &raw->splash),
       flagRow("zip", "Also writes NAME-VERSION-TARGET.zip.", &raw->zip),
-      flagRow("force", "Replaces an existing NAME folder.", &raw->force),
+      flagRow("force", "Replaces an existing NAME folder (and installers).", &raw->force),
+      listRow("installer", "Also makes an installer: msi (--target windows), deb or rpm "
+              "(--target linux). Repeatable.", "KIND", &raw->installers),
+      stringRow("install-scope", "msi: user (default; no elevation) or machine.", "SCOPE",
+                &raw->installScope),
+      stringRow("upgrade-code", "msi: the UpgradeCode (default: derived from vendor and name).",
+                "UUID", &raw->upgradeCode),
+      listRow("file-association", "A document type the installed app opens (repeatable).",
+              "EXT:DESCRIPTION[:MIME-TYPE]", &raw->associations),
+      listRow("url-scheme", "Links SCHEME:... the installed app opens (repeatable).", "SCHEME",
+              &raw->urlSchemes),
+      flagRow("desktop-shortcut", "msi: also a shortcut on the desktop.", &raw->desktopShortcut),
+      stringRow("maintainer", "deb and rpm: who maintains the package.", "\"NAME <EMAIL>\"",
+                &raw->maintainer),
+      stringRow("app-user-model-id", "The Windows taskbar identity (default: VENDOR.NAME).",
+                "ID", &raw->appUserModelId),
+      stringRow("sign-pkcs12", "Signs the exes and the MSI with this certificate and key.",
+                "FILE", &raw->signPkcs12),
+      stringRow("sign-password-env", "The environment variable holding its password.", "VAR",
+                &raw->signPasswordVariable),
+      stringRow("timestamp-url", "A timestamp server for the signatures.", "URL",
+                &raw->timestampUrl),
       {'h', "help", "Shows this help.", nullptr, store_boolean, &raw->help, stops_parsing, 0},
       {0, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0},
   };
@@ -170,6 +208,31 @@ std::string checkTraining(const RawOptions& raw, PackOptions* options) {
   return "";
 }
 
+std::string fillInstallerOptions(const RawOptions& raw, PackOptions* options) {
+  options->installers = raw.installers;
+  options->machineScope = text(raw.installScope) == "machine";
+  if (raw.installScope && !options->machineScope && text(raw.installScope) != "user")
+    return "Invalid value for option --install-scope: " + text(raw.installScope) +
+           " (user or machine)";
+  for (const std::string& association : raw.associations) {
+    options->associations.emplace_back();
+    if (!parseFileAssociation(association, &options->associations.back()))
+      return "Invalid value for option --file-association: " + association +
+             " (EXT:DESCRIPTION[:MIME-TYPE], as txt:Text document:text/plain)";
+  }
+  options->urlSchemes = raw.urlSchemes;
+  options->upgradeCode = text(raw.upgradeCode);
+  options->desktopShortcut = raw.desktopShortcut;
+  options->maintainer = text(raw.maintainer);
+  options->signPkcs12 = text(raw.signPkcs12);
+  options->signPasswordVariable = text(raw.signPasswordVariable);
+  options->timestampUrl = text(raw.timestampUrl);
+  options->appUserModelId = raw.appUserModelId
+                                ? raw.appUserModelId
+                                : defaultAppUserModelId(options->vendor, options->name);
+  return checkInstallerOptions(*options, raw.installScope != nullptr);
+}
+
 std::string fillOptions(const RawOptions& raw, PackOptions* options) {
   options->name = raw.name;
   options->mainClass = raw.mainClass;
@@ -202,7 +265,7 @@ std::string fillOptions(const RawOptions& raw, PackOptions* options) {
   options->splash = text(raw.splash);
   options->zip = raw.zip;
   options->force = raw.force;
-  return "";
+  return fillInstallerOptions(raw, options);
 }
 
 }  // namespace

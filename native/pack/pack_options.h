@@ -6,6 +6,13 @@
 
 enum class PackTarget { Linux, Windows };
 
+/// A kind of document the installed application opens: "EXT:DESCRIPTION[:MIME-TYPE]".
+struct FileAssociation {
+  std::string extension;    ///< without the dot
+  std::string description;
+  std::string mimeType;     ///< empty: the installers name one
+};
+
 struct PackOptions {
   std::string name;
   std::string mainClass;
@@ -29,6 +36,17 @@ struct PackOptions {
   std::string splash;
   bool zip = false;
   bool force = false;
+  std::vector<std::string> installers;  ///< "msi", "deb", "rpm", each once, in order given
+  bool machineScope = false;            ///< msi: Program Files and HKLM instead of the user's
+  std::string upgradeCode;              ///< msi; empty: derived from vendor and name
+  std::vector<FileAssociation> associations;
+  std::vector<std::string> urlSchemes;  ///< lower case
+  bool desktopShortcut = false;
+  std::string maintainer;               ///< deb Maintainer, rpm Packager: "NAME <EMAIL>"
+  std::string signPkcs12;
+  std::string signPasswordVariable;
+  std::string timestampUrl;
+  std::string appUserModelId;           ///< always set: given or made from vendor and name
 };
 
 /// The outcome of reading the command line: the options, or help to show,

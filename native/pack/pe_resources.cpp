@@ -9,152 +9,145 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_set>
+
+#include "bytes.h"
+#include "pe_image.h"
 
 namespace {
 
+using bytes::le16;
+using bytes::le32;
+using bytes::put16;
+using bytes::put32;
+
+// Field offsets of a directory table, its entries and a data entry.
+namespace table {
+constexpr size_t size = 16, namedCount = 12, numberedCount = 14, entrySize = 8;
+}
+namespace leaf {
+constexpr size_t size = 16, address = 0, dataSize = 4, codePage = 8;
+}
 constexpr uint32_t subdirectoryBit = 0x80000000u;
-constexpr uint32_t discardableSection = 0x02000000u;
-constexpr size_t maximumEntries = 1 << 16;
+constexpr int levels = 3;  // type, name, language
+/// Directory entries of all levels together: three per resource at most.
+constexpr size_t maximumDirectoryEntries = levels * maximumResources;
 
-uint32_t get16(const std::string& data, size_t at) {
-  return static_cast<uint8_t>(data[at]) | static_cast<uint8_t>(data[at + 1]) << 8;
-}
+const char damagedText[] = "its resource directory is damaged";
 
-uint32_t get32(const std::string& data, size_t at) {
-  return get16(data, at) | get16(data, at + 2) << 16;
-}
+/// Walks the resource tree of one image once: every table is read at most
+/// once and the counts and bytes are bounded, so a crafted tree costs no
+/// more than its size.
+class TreeReader {
+ public:
+  TreeReader(std::string_view file, const PeImage& image, size_t base, size_t end)
+      : file_(file), image_(image), base_(base), end_(end) {}
 
-void put16(std::string* data, size_t at, uint32_t value) {
-  (*data)[at] = static_cast<char>(value & 0xff);
-  (*data)[at + 1] = static_cast<char>(value >> 8 & 0xff);
-}
-
-void put32(std::string* data, size_t at, uint32_t value) {
-  put16(data, at, value & 0xffff);
-  put16(data, at + 2, value >> 16);
-}
-
-uint32_t alignUp(uint32_t value, uint32_t alignment) {
-  return (value + alignment - 1) / alignment * alignment;
-}
-
-/// Where the headers of an image are.
-struct PeLayout {
-  size_t coffHeader = 0;
-  size_t optionalHeader = 0;
-  size_t sectionTable = 0;
-  unsigned sectionCount = 0;
-  uint32_t sectionAlignment = 0;
-  uint32_t fileAlignment = 0;
-  unsigned directoryCount = 0;
-
-  size_t section(unsigned index) const { return sectionTable + 40 * index; }
-  size_t directory(unsigned index) const { return optionalHeader + 112 + 8 * index; }
-};
-
-bool readLayout(const std::string& file, PeLayout* layout, std::string* error) {
-  *error = "not a 64-bit Windows executable";
-  if (file.size() < 0x40 || file.compare(0, 2, "MZ") != 0) return false;
-  size_t signature = get32(file, 0x3c);
-  if (signature > file.size() - 24 || file.compare(signature, 4, std::string("PE\0\0", 4)))
+  bool read(std::vector<ResourceEntry>* entries, std::string* error) {
+    entries_ = entries;
+    problem_ = damagedText;
+    if (readTable(base_, 0, ResourceEntry())) return true;
+    *error = problem_;
     return false;
-  layout->coffHeader = signature + 4;
-  layout->sectionCount = get16(file, layout->coffHeader + 2);
-  layout->optionalHeader = layout->coffHeader + 20;
-  layout->sectionTable = layout->optionalHeader + get16(file, layout->coffHeader + 16);
-  if (layout->optionalHeader + 112 > file.size() ||
-      get16(file, layout->optionalHeader) != 0x20b ||
-      layout->section(layout->sectionCount) > file.size())
-    return false;
-  layout->sectionAlignment = get32(file, layout->optionalHeader + 32);
-  layout->fileAlignment = get32(file, layout->optionalHeader + 36);
-  layout->directoryCount = get32(file, layout->optionalHeader + 108);
-  if (layout->directoryCount < 5 || layout->directory(layout->directoryCount) > layout->sectionTable ||
-      layout->sectionAlignment == 0 || layout->fileAlignment == 0)
-    return false;
-  error->clear();
-  return true;
-}
-
-/// The section holding `rva`, or sectionCount.
-unsigned sectionOf(const std::string& file, const PeLayout& layout, uint32_t rva) {
-  for (unsigned i = 0; i < layout.sectionCount; ++i) {
-    uint32_t start = get32(file, layout.section(i) + 12);
-    uint32_t size = std::max(get32(file, layout.section(i) + 8), get32(file, layout.section(i) + 16));
-    if (rva >= start && rva - start < size) return i;
-  }
-  return layout.sectionCount;
-}
-
-/// The file offset of `rva`, or npos when no section's file data holds it.
-size_t offsetOf(const std::string& file, const PeLayout& layout, uint32_t rva) {
-  unsigned index = sectionOf(file, layout, rva);
-  if (index == layout.sectionCount) return std::string::npos;
-  size_t within = rva - get32(file, layout.section(index) + 12);
-  if (within >= get32(file, layout.section(index) + 16)) return std::string::npos;
-  return get32(file, layout.section(index) + 20) + within;
-}
-
-/// Walks the resource tree of one image.
-struct TreeReader {
-  const std::string& file;
-  const PeLayout& layout;
-  size_t base;
-  std::vector<ResourceEntry>* entries;
-
-  bool fits(size_t offset, size_t size) const {
-    return offset <= file.size() && size <= file.size() - offset;
   }
 
-  bool readKey(uint32_t field, ResourceKey* key) const {
+ private:
+  /// The file offset of `field`'s target within the directory, or npos.
+  size_t target(uint32_t field, uint64_t size) const {
+    uint64_t at = uint64_t{base_} + (field & ~subdirectoryBit);
+    return at < end_ && bytes::fits(end_, at, size) ? static_cast<size_t>(at) : std::string::npos;
+  }
+
+  bool spend(uint64_t size) {
+    bytes_ += size;
+    if (bytes_ <= maximumResourceBytes) return true;
+    problem_ = "its resources hold more than " + std::to_string(maximumResourceBytes >> 20) +
+               " MiB";
+    return false;
+  }
+
+  bool readKey(uint32_t field, ResourceKey* key) {
     if (!(field & subdirectoryBit)) {
       key->id = static_cast<uint16_t>(field);
-      return true;
+      return (field >> 16) == 0;
     }
-    size_t at = base + (field & ~subdirectoryBit);
-    if (!fits(at, 2) || !fits(at + 2, 2 * get16(file, at))) return false;
+    size_t at = target(field, 2);
+    if (at == std::string::npos) return false;
+    size_t length = le16(file_, at);
+    if (target(field, 2 + 2 * uint64_t{length}) == std::string::npos || !spend(2 * length))
+      return false;
     key->named = true;
-    for (size_t i = 0; i < get16(file, at); ++i)
-      key->text += static_cast<char16_t>(get16(file, at + 2 + 2 * i));
+    key->text.resize(length);
+    for (size_t i = 0; i < length; ++i) key->text[i] = static_cast<char16_t>(le16(file_, at + 2 + 2 * i));
     return true;
   }
 
-  bool readLeaf(size_t at, ResourceEntry entry) const {
-    if (!fits(at, 16)) return false;
-    size_t data = offsetOf(file, layout, get32(file, at));
-    uint32_t size = get32(file, at + 4);
-    if (data == std::string::npos || !fits(data, size)) return false;
-    entry.data = file.substr(data, size);
-    entry.codePage = get32(file, at + 8);
-    entries->push_back(entry);
-    return entries->size() < maximumEntries;
+  bool readLeaf(uint32_t field, ResourceEntry entry) {
+    size_t at = target(field, leaf::size);
+    if (at == std::string::npos) return false;
+    uint32_t size = le32(file_, at + leaf::dataSize);
+    size_t data = image_.offsetOf(le32(file_, at + leaf::address), size);
+    if (data == std::string::npos ||
+        !spend(size + 2 * (entry.type.text.size() + entry.name.text.size())))
+      return false;
+    if (entries_->size() == maximumResources) {
+      problem_ = "it has more than " + std::to_string(maximumResources) + " resources";
+      return false;
+    }
+    entry.data.assign(file_.substr(data, size));
+    entry.codePage = le32(file_, at + leaf::codePage);
+    entries_->push_back(std::move(entry));
+    return true;
   }
 
-  bool readTable(size_t at, int level, const ResourceEntry& parent) const {
-    if (!fits(at, 16)) return false;
-    size_t count = get16(file, at + 12) + get16(file, at + 14);
-    if (!fits(at + 16, 8 * count)) return false;
+  bool readTable(size_t at, int level, const ResourceEntry& parent) {
+    if (!tables_.insert(at).second) return false;  // a table reached twice: not a tree
+    size_t count = le16(file_, at + table::namedCount) + le16(file_, at + table::numberedCount);
+    if (!bytes::fits(end_, at, table::size + table::entrySize * count)) return false;
+    directoryEntries_ += count;
+    if (directoryEntries_ > maximumDirectoryEntries) {
+      problem_ = "its resource directory has more than " +
+                 std::to_string(maximumDirectoryEntries) + " entries";
+      return false;
+    }
     for (size_t i = 0; i < count; ++i) {
+      size_t slot = at + table::size + table::entrySize * i;
+      uint32_t targetField = le32(file_, slot + 4);
       ResourceEntry entry = parent;
-      uint32_t nameField = get32(file, at + 16 + 8 * i);
-      uint32_t target = get32(file, at + 20 + 8 * i);
       ResourceKey key;
-      if (!readKey(nameField, &key)) return false;
+      if (!readKey(le32(file_, slot), &key)) return false;
       if (level == 0) entry.type = key;
       else if (level == 1) entry.name = key;
       else entry.language = key.id;
-      bool isTable = target & subdirectoryBit;
-      size_t next = base + (target & ~subdirectoryBit);
-      if (isTable != (level < 2)) return false;
-      if (!(isTable ? readTable(next, level + 1, entry) : readLeaf(next, entry))) return false;
+      bool isTable = targetField & subdirectoryBit;
+      if (isTable != (level < levels - 1)) return false;
+      if (!isTable) {
+        if (!readLeaf(targetField, std::move(entry))) return false;
+        continue;
+      }
+      size_t next = target(targetField, table::size);
+      if (next == std::string::npos || !readTable(next, level + 1, entry)) return false;
     }
     return true;
   }
+
+  std::string_view file_;
+  const PeImage& image_;
+  size_t base_, end_;
+  std::vector<ResourceEntry>* entries_ = nullptr;
+  std::unordered_set<size_t> tables_;
+  size_t directoryEntries_ = 0;
+  uint64_t bytes_ = 0;
+  std::string problem_;
 };
 
 bool keyLess(const ResourceKey& a, const ResourceKey& b) {
   if (a.named != b.named) return a.named;
   return a.named ? a.text < b.text : a.id < b.id;
+}
+
+bool keyEqual(const ResourceKey& a, const ResourceKey& b) {
+  return !keyLess(a, b) && !keyLess(b, a);
 }
 
 /// The tree to write: types, their names, their languages.
@@ -166,26 +159,29 @@ using NameMap = std::map<ResourceKey, LanguageMap, KeyOrder>;
 using TypeMap = std::map<ResourceKey, NameMap, KeyOrder>;
 
 /// Lays out and writes the resource section for a given section address.
+/// The caller keeps the entries within the limits, so every offset fits in
+/// 32 bits.
 class SectionWriter {
  public:
   SectionWriter(const TypeMap& tree, uint32_t sectionRva) : tree_(tree), rva_(sectionRva) {}
 
   std::string write() {
-    size_t tables = 16 + 8 * tree_.size();
+    size_t tables = table::size + table::entrySize * tree_.size();
     for (const auto& type : tree_) {
-      tables += 16 + 8 * type.second.size();
-      for (const auto& name : type.second) tables += 16 + 8 * name.second.size();
+      tables += table::size + table::entrySize * type.second.size();
+      for (const auto& name : type.second)
+        tables += table::size + table::entrySize * name.second.size();
     }
     out_.assign(tables, '\0');
-    tableEnd_ = 16 + 8 * tree_.size();
+    tableEnd_ = table::size + table::entrySize * tree_.size();
     writeTypes();
     return out_;
   }
 
  private:
   void writeHeader(size_t at, size_t named, size_t numbered) {
-    put16(&out_, at + 12, static_cast<uint32_t>(named));
-    put16(&out_, at + 14, static_cast<uint32_t>(numbered));
+    put16(&out_, at + table::namedCount, static_cast<uint32_t>(named));
+    put16(&out_, at + table::numberedCount, static_cast<uint32_t>(numbered));
   }
 
   template <typename Map>
@@ -198,7 +194,7 @@ class SectionWriter {
   uint32_t keyField(const ResourceKey& key) {
     if (!key.named) return key.id;
     while (out_.size() % 2) out_ += '\0';
-    uint32_t at = static_cast<uint32_t>(out_.size());
+    auto at = static_cast<uint32_t>(out_.size());
     out_.append(2 + 2 * key.text.size(), '\0');
     put16(&out_, at, static_cast<uint32_t>(key.text.size()));
     for (size_t i = 0; i < key.text.size(); ++i) put16(&out_, at + 2 + 2 * i, key.text[i]);
@@ -207,50 +203,52 @@ class SectionWriter {
 
   size_t newTable(size_t entries) {
     size_t at = tableEnd_;
-    tableEnd_ += 16 + 8 * entries;
+    tableEnd_ += table::size + table::entrySize * entries;
     return at;
+  }
+
+  void writeSlot(size_t slot, uint32_t key, uint32_t target) {
+    put32(&out_, slot, key);
+    put32(&out_, slot + 4, target);
   }
 
   void writeTypes() {
     writeHeaderOf(0, tree_);
-    size_t slot = 16;
+    size_t slot = table::size;
     for (const auto& [type, names] : tree_) {
-      size_t table = newTable(names.size());
-      put32(&out_, slot, keyField(type));
-      put32(&out_, slot + 4, static_cast<uint32_t>(table) | subdirectoryBit);
-      writeNames(table, names);
-      slot += 8;
+      size_t at = newTable(names.size());
+      writeSlot(slot, keyField(type), static_cast<uint32_t>(at) | subdirectoryBit);
+      writeNames(at, names);
+      slot += table::entrySize;
     }
   }
 
   void writeNames(size_t at, const NameMap& names) {
     writeHeaderOf(at, names);
-    size_t slot = at + 16;
+    size_t slot = at + table::size;
     for (const auto& [name, languages] : names) {
-      size_t table = newTable(languages.size());
-      put32(&out_, slot, keyField(name));
-      put32(&out_, slot + 4, static_cast<uint32_t>(table) | subdirectoryBit);
-      writeHeader(table, 0, languages.size());
-      size_t languageSlot = table + 16;
+      size_t languageTable = newTable(languages.size());
+      writeSlot(slot, keyField(name), static_cast<uint32_t>(languageTable) | subdirectoryBit);
+      writeHeader(languageTable, 0, languages.size());
+      size_t languageSlot = languageTable + table::size;
       for (const auto& [language, entry] : languages) {
-        put32(&out_, languageSlot, language);
-        put32(&out_, languageSlot + 4, writeLeaf(*entry));
-        languageSlot += 8;
+        writeSlot(languageSlot, language, writeLeaf(*entry));
+        languageSlot += table::entrySize;
       }
-      slot += 8;
+      slot += table::entrySize;
     }
   }
 
   uint32_t writeLeaf(const ResourceEntry& entry) {
     while (out_.size() % 8) out_ += '\0';
-    size_t leaf = out_.size();
-    out_.append(16, '\0');
-    uint32_t data = static_cast<uint32_t>(out_.size());
+    size_t at = out_.size();
+    out_.append(leaf::size, '\0');
+    auto data = static_cast<uint32_t>(out_.size());
     out_ += entry.data;
-    put32(&out_, leaf, rva_ + data);
-    put32(&out_, leaf + 4, static_cast<uint32_t>(entry.data.size()));
-    put32(&out_, leaf + 8, entry.codePage);
-    return static_cast<uint32_t>(leaf);
+    put32(&out_, at + leaf::address, rva_ + data);
+    put32(&out_, at + leaf::dataSize, static_cast<uint32_t>(entry.data.size()));
+    put32(&out_, at + leaf::codePage, entry.codePage);
+    return static_cast<uint32_t>(at);
   }
 
   const TypeMap& tree_;
@@ -259,158 +257,215 @@ class SectionWriter {
   std::string out_;
 };
 
-/// The PE checksum: 16-bit one's-complement-style sum of the file without
-/// its checksum field, plus the file's length.
-uint32_t peChecksum(const std::string& file, size_t checksumField) {
-  uint64_t sum = 0;
-  for (size_t i = 0; i < file.size(); i += 2) {
-    if (i == checksumField || i == checksumField + 2) continue;
-    uint32_t word = static_cast<uint8_t>(file[i]);
-    if (i + 1 < file.size()) word |= static_cast<uint32_t>(static_cast<uint8_t>(file[i + 1])) << 8;
-    sum += word;
-    sum = (sum & 0xffff) + (sum >> 16);
+/// The section the resource directory starts, which it must fill alone.
+bool findResourceSection(const PeImage& image, size_t* index, std::string* error) {
+  if (image.directories[peSecurityDirectory].rva != 0) {
+    *error = "it is signed; sign the packaged executable instead";
+    return false;
   }
-  sum = (sum & 0xffff) + (sum >> 16);
-  return static_cast<uint32_t>(sum + file.size());
+  uint32_t rva = image.directories[peResourceDirectory].rva;
+  const PeSection* section = image.sectionOf(rva);
+  if (rva == 0 || !section || section->virtualAddress != rva || section->rawSize == 0) {
+    *error = "it has no resource section of its own";
+    return false;
+  }
+  *index = static_cast<size_t>(section - image.sections.data());
+  return true;
 }
 
-/// How the sections after the resource section move.
-struct Shift {
-  uint32_t fromRva = 0;     ///< addresses at or after this move by `rva`
-  uint32_t fromOffset = 0;  ///< file offsets at or after this move by `offset`
-  uint32_t rva = 0;
-  uint32_t offset = 0;
-};
-
-bool checkMovable(const std::string& file, const PeLayout& layout, unsigned resources,
-                  std::string* error) {
-  uint32_t resourcesRva = get32(file, layout.section(resources) + 12);
-  for (unsigned i = 0; i < layout.sectionCount; ++i) {
-    if (get32(file, layout.section(i) + 12) <= resourcesRva) continue;
-    if (!(get32(file, layout.section(i) + 36) & discardableSection) ||
-        get32(file, layout.section(i) + 20) < get32(file, layout.section(resources) + 20)) {
+/// The sections after the resource section must be ones the program does
+/// not use at run time: they move. Nothing else may point into the resource
+/// section: what it holds is replaced.
+bool checkMovable(const PeImage& image, size_t resources, std::string* error) {
+  for (size_t i = resources + 1; i < image.sections.size(); ++i)
+    if (!image.sections[i].discardable()) {
       *error = "its resource section is followed by sections the program uses";
+      return false;
+    }
+  const PeSection& section = image.sections[resources];
+  uint64_t end = bytes::alignUp(uint64_t{section.virtualAddress} + section.extent(),
+                                image.sectionAlignment);
+  for (size_t i = 0; i < image.directories.size(); ++i) {
+    uint32_t rva = image.directories[i].rva;
+    if (i != peResourceDirectory && i != peSecurityDirectory && rva >= section.virtualAddress &&
+        rva < end) {
+      *error = "its data directory " + std::to_string(i) + " lies in its resource section";
       return false;
     }
   }
   return true;
 }
 
-void moveLaterSections(std::string* file, const PeLayout& layout, const Shift& shift) {
-  for (unsigned i = 0; i < layout.sectionCount; ++i) {
-    size_t header = layout.section(i);
-    if (get32(*file, header + 12) < shift.fromRva) continue;
-    put32(file, header + 12, get32(*file, header + 12) + shift.rva);
-    if (get32(*file, header + 20) != 0)
-      put32(file, header + 20, get32(*file, header + 20) + shift.offset);
-  }
-  for (unsigned i = 0; i < layout.directoryCount; ++i)
-    if (i != 4 && get32(*file, layout.directory(i)) >= shift.fromRva)
-      put32(file, layout.directory(i), get32(*file, layout.directory(i)) + shift.rva);
-  size_t symbols = layout.coffHeader + 8;
-  if (get32(*file, symbols) >= shift.fromOffset)
-    put32(file, symbols, get32(*file, symbols) + shift.offset);
+/// How the sections after the resource section move.
+struct Shift {
+  uint32_t afterRva = 0;     ///< addresses above this move by `rva`
+  uint32_t afterOffset = 0;  ///< file offsets above this move by `offset`
+  int64_t rva = 0;
+  int64_t offset = 0;
+};
+
+/// `value` moved by `by` when above `after`; false when it would leave 32 bits.
+bool moved(uint32_t* value, uint32_t after, int64_t by) {
+  if (*value <= after) return true;
+  int64_t result = int64_t{*value} + by;
+  if (result < 0 || result > int64_t{UINT32_MAX}) return false;
+  *value = static_cast<uint32_t>(result);
+  return true;
 }
 
 /// Debug directory entries name their data by address and by file offset.
-void moveDebugData(std::string* file, const PeLayout& layout, const Shift& shift) {
-  if (layout.directoryCount <= 6) return;
-  size_t at = offsetOf(*file, layout, get32(*file, layout.directory(6)));
-  size_t size = get32(*file, layout.directory(6) + 4);
-  if (at == std::string::npos || at + size > file->size()) return;
-  for (size_t entry = at; entry + 28 <= at + size; entry += 28) {
-    if (get32(*file, entry + 20) >= shift.fromRva)
-      put32(file, entry + 20, get32(*file, entry + 20) + shift.rva);
-    if (get32(*file, entry + 24) >= shift.fromOffset)
-      put32(file, entry + 24, get32(*file, entry + 24) + shift.offset);
-  }
-}
-
-void updateImageSizes(std::string* file, const PeLayout& layout, uint32_t rawGrowth) {
-  uint32_t end = 0;
-  for (unsigned i = 0; i < layout.sectionCount; ++i)
-    end = std::max(end, get32(*file, layout.section(i) + 12) + get32(*file, layout.section(i) + 8));
-  put32(file, layout.optionalHeader + 56, alignUp(end, layout.sectionAlignment));
-  put32(file, layout.optionalHeader + 8, get32(*file, layout.optionalHeader + 8) + rawGrowth);
-  put32(file, layout.optionalHeader + 64, 0);
-  put32(file, layout.optionalHeader + 64, peChecksum(*file, layout.optionalHeader + 64));
-}
-
-/// The section the resource directory starts, which it must fill alone.
-bool findResourceSection(const std::string& file, const PeLayout& layout, unsigned* index,
-                         std::string* error) {
-  if (get32(file, layout.directory(4)) != 0) {
-    *error = "it is signed; sign the packaged executable instead";
-    return false;
-  }
-  uint32_t rva = get32(file, layout.directory(2));
-  *index = sectionOf(file, layout, rva);
-  size_t header = layout.section(*index);
-  if (rva == 0 || *index == layout.sectionCount || get32(file, header + 12) != rva) {
-    *error = "it has no resource section of its own";
-    return false;
-  }
-  if (get32(file, header + 20) > file.size() ||
-      get32(file, header + 16) > file.size() - get32(file, header + 20)) {
-    *error = "its resource section lies outside the file";
-    return false;
+bool moveDebugData(std::string* file, const PeImage& image, const Shift& shift) {
+  constexpr size_t entrySize = 28, address = 20, offset = 24;
+  if (image.directories.size() <= peDebugDirectory) return true;
+  const PeDirectory& debug = image.directories[peDebugDirectory];
+  size_t at = image.offsetOf(debug.rva, debug.size);
+  if (debug.rva == 0 || at == std::string::npos) return true;
+  for (size_t entry = at; entry + entrySize <= at + debug.size; entry += entrySize) {
+    uint32_t rva = le32(*file, entry + address), pointer = le32(*file, entry + offset);
+    if (!moved(&rva, shift.afterRva, shift.rva) || !moved(&pointer, shift.afterOffset, shift.offset))
+      return false;
+    put32(file, entry + address, rva);
+    put32(file, entry + offset, pointer);
   }
   return true;
 }
 
-/// Puts `section` in place of section `index`, moving what follows it.
-void replaceSection(std::string* file, const PeLayout& layout, unsigned index,
-                    std::string section) {
-  size_t header = layout.section(index);
-  uint32_t rva = get32(*file, header + 12), offset = get32(*file, header + 20);
-  uint32_t oldVirtual = get32(*file, header + 8), oldRaw = get32(*file, header + 16);
-  uint32_t used = static_cast<uint32_t>(section.size());
-  uint32_t newRaw = alignUp(used, layout.fileAlignment);
-  Shift shift{rva + 1, offset + 1,
-              alignUp(used, layout.sectionAlignment) - alignUp(oldVirtual, layout.sectionAlignment),
-              newRaw - oldRaw};
-  section.resize(newRaw, '\0');
-  file->replace(offset, oldRaw, section);
-  put32(file, header + 8, used);
-  put32(file, header + 16, newRaw);
-  moveLaterSections(file, layout, shift);
-  put32(file, layout.directory(2) + 4, used);
-  moveDebugData(file, layout, shift);
-  updateImageSizes(file, layout, newRaw - oldRaw);
+/// The headers after section `index` grew or shrank to `used` bytes.
+bool moveLaterParts(PeImage* image, size_t index, const Shift& shift) {
+  for (size_t i = index + 1; i < image->sections.size(); ++i) {
+    PeSection& section = image->sections[i];
+    if (!moved(&section.virtualAddress, shift.afterRva, shift.rva) ||
+        (section.rawOffset != 0 && !moved(&section.rawOffset, shift.afterOffset, shift.offset)))
+      return false;
+  }
+  for (size_t i = 0; i < image->directories.size(); ++i)
+    if (i != peSecurityDirectory && i != peResourceDirectory &&
+        !moved(&image->directories[i].rva, shift.afterRva, shift.rva))
+      return false;
+  return moved(&image->symbolTable, shift.afterOffset, shift.offset);
+}
+
+/// Puts `data` in place of section `index`'s, moving what follows it.
+bool replaceSection(std::string* file, PeImage* image, size_t index, std::string data,
+                    std::string* error) {
+  PeSection& section = image->sections[index];
+  uint64_t used = data.size(), raw = bytes::alignUp(used, image->fileAlignment);
+  Shift shift{section.virtualAddress, section.rawOffset,
+              static_cast<int64_t>(bytes::alignUp(used, image->sectionAlignment)) -
+                  static_cast<int64_t>(bytes::alignUp(section.extent(), image->sectionAlignment)),
+              static_cast<int64_t>(raw) - section.rawSize};
+  *error = "the new resources do not fit in an executable";
+  if (file->size() + raw - section.rawSize > maximumImageBytes + 2 * maximumResourceBytes)
+    return false;
+  PeImage changed = *image;
+  int64_t initialized = int64_t{image->initializedDataSize} + shift.offset;
+  changed.initializedDataSize =
+      static_cast<uint32_t>(std::clamp<int64_t>(initialized, 0, UINT32_MAX));
+  changed.sections[index].virtualSize = static_cast<uint32_t>(used);
+  changed.sections[index].rawSize = static_cast<uint32_t>(raw);
+  changed.directories[peResourceDirectory].size = static_cast<uint32_t>(used);
+  if (!moveLaterParts(&changed, index, shift)) return false;
+  uint64_t imageSize = changed.neededImageSize();
+  if (imageSize > UINT32_MAX) return false;
+  changed.imageSize = static_cast<uint32_t>(imageSize);
+  std::string result = *file;
+  data.resize(raw, '\0');
+  result.replace(section.rawOffset, section.rawSize, data);
+  if (!moveDebugData(&result, changed, shift)) return false;
+  writePeHeaders(changed, &result);
+  file->swap(result);
+  *image = changed;
+  error->clear();
+  return true;
+}
+
+bool entryLess(const ResourceEntry* a, const ResourceEntry* b) {
+  if (!keyEqual(a->type, b->type)) return keyLess(a->type, b->type);
+  if (!keyEqual(a->name, b->name)) return keyLess(a->name, b->name);
+  return a->language < b->language;
+}
+
+std::vector<const ResourceEntry*> sorted(const std::vector<ResourceEntry>& entries) {
+  std::vector<const ResourceEntry*> order;
+  order.reserve(entries.size());
+  for (const ResourceEntry& entry : entries) order.push_back(&entry);
+  std::sort(order.begin(), order.end(), entryLess);
+  return order;
+}
+
+bool sameEntries(const std::vector<ResourceEntry>& a, const std::vector<ResourceEntry>& b) {
+  if (a.size() != b.size()) return false;
+  std::vector<const ResourceEntry*> left = sorted(a), right = sorted(b);
+  for (size_t i = 0; i < left.size(); ++i)
+    if (entryLess(left[i], right[i]) || entryLess(right[i], left[i]) ||
+        left[i]->codePage != right[i]->codePage || left[i]->data != right[i]->data)
+      return false;
+  return true;
+}
+
+/// The tree of `entries`; false when two of them share type, name and
+/// language or they exceed the limits.
+bool treeOf(const std::vector<ResourceEntry>& entries, TypeMap* tree, std::string* error) {
+  uint64_t total = 0;
+  for (const ResourceEntry& entry : entries) {
+    total += entry.data.size() + 2 * (entry.type.text.size() + entry.name.text.size());
+    if (!(*tree)[entry.type][entry.name].emplace(entry.language, &entry).second) {
+      *error = "two of its resources have the same type, name and language";
+      return false;
+    }
+  }
+  if (entries.size() <= maximumResources && total <= 2 * maximumResourceBytes) return true;
+  *error = "the new resources are too many or too large";
+  return false;
 }
 
 }  // namespace
 
-bool readResources(const std::string& file, std::vector<ResourceEntry>* entries,
+bool readResources(std::string_view file, std::vector<ResourceEntry>* entries,
                    std::string* error) {
-  PeLayout layout;
-  if (!readLayout(file, &layout, error)) return false;
-  uint32_t rva = get32(file, layout.directory(2));
-  size_t base = offsetOf(file, layout, rva);
+  PeImage image;
+  if (!readPeImage(file, &image, error)) return false;
+  uint32_t rva = image.directories[peResourceDirectory].rva;
+  const PeSection* section = image.sectionOf(rva);
+  size_t base = image.offsetOf(rva, 16);
   if (rva == 0 || base == std::string::npos) {
     *error = "it has no resources";
     return false;
   }
-  TreeReader reader{file, layout, base, entries};
-  if (!reader.readTable(base, 0, ResourceEntry())) {
-    *error = "its resource directory is damaged";
-    return false;
-  }
-  return true;
+  size_t end = size_t{section->rawOffset} + section->rawSize;
+  return TreeReader(file, image, base, end).read(entries, error);
 }
 
 bool writeResources(std::string* file, const std::vector<ResourceEntry>& entries,
                     std::string* error) {
-  PeLayout layout;
-  unsigned resources = 0;
-  if (!readLayout(*file, &layout, error) ||
-      !findResourceSection(*file, layout, &resources, error) ||
-      !checkMovable(*file, layout, resources, error))
-    return false;
-  uint32_t rva = get32(*file, layout.section(resources) + 12);
+  PeImage image;
+  size_t resources = 0;
   TypeMap tree;
-  for (const ResourceEntry& entry : entries)
-    tree[entry.type][entry.name][entry.language] = &entry;
-  replaceSection(file, layout, resources, SectionWriter(tree, rva).write());
-  return true;
+  if (!readPeImage(*file, &image, error) || !findResourceSection(image, &resources, error) ||
+      !checkMovable(image, resources, error) || !treeOf(entries, &tree, error))
+    return false;
+  uint32_t rva = image.sections[resources].virtualAddress;
+  return replaceSection(file, &image, resources, SectionWriter(tree, rva).write(), error);
+}
+
+bool checkWrittenResources(std::string_view file, const std::vector<ResourceEntry>& entries,
+                           std::string* error) {
+  PeImage image;
+  size_t resources = 0;
+  std::vector<ResourceEntry> found;
+  if (!readPeImage(file, &image, error) || !findResourceSection(image, &resources, error) ||
+      !readResources(file, &found, error))
+    return false;
+  const PeSection& section = image.sections[resources];
+  if (image.checkSum != peChecksum(file, image.checkSumField()))
+    *error = "its checksum is wrong";
+  else if (image.imageSize != image.neededImageSize())
+    *error = "its SizeOfImage is wrong";
+  else if (image.directories[peResourceDirectory].size != section.virtualSize)
+    *error = "its resource directory does not fill its section";
+  else if (!sameEntries(found, entries))
+    *error = "its resources are not the ones written";
+  else
+    return true;
+  return false;
 }

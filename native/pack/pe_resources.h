@@ -4,9 +4,10 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
-/// A resource type or name: a number, or a UTF-16 text when `text` is set.
+/// A resource type or name: a number, or a UTF-16 text when `named` is set.
 struct ResourceKey {
   uint16_t id = 0;
   std::u16string text;
@@ -25,10 +26,16 @@ struct ResourceEntry {
 enum : uint16_t { resourceIcon = 3, resourceIconGroup = 14, resourceVersion = 16,
                   resourceManifest = 24 };
 
+/// The most resources an executable may have for the packer, and the most
+/// bytes they may hold in all (their data and their names).
+constexpr size_t maximumResources = 1 << 16;
+constexpr uint64_t maximumResourceBytes = 64u << 20;
+
 /// Reads every resource of the executable image `file`. False with the
-/// reason in `error` when the file is not a PE32+ image or its resource
-/// directory is damaged.
-bool readResources(const std::string& file, std::vector<ResourceEntry>* entries,
+/// reason in `error` when the file is not a PE32+ image the packer can
+/// rewrite, its resource directory is damaged or its resources exceed the
+/// limits above. Time and memory grow with the file's size only.
+bool readResources(std::string_view file, std::vector<ResourceEntry>* entries,
                    std::string* error);
 
 /// Replaces the resource section of `file` with one holding `entries`. The
@@ -37,3 +44,9 @@ bool readResources(const std::string& file, std::vector<ResourceEntry>* entries,
 /// the data directories and the checksum are brought up to date.
 bool writeResources(std::string* file, const std::vector<ResourceEntry>& entries,
                     std::string* error);
+
+/// Checks an image writeResources made, as read back: its headers are in
+/// order, its checksum and SizeOfImage are right, its resource directory
+/// fills its section and holds exactly `entries`. False with the reason.
+bool checkWrittenResources(std::string_view file, const std::vector<ResourceEntry>& entries,
+                           std::string* error);

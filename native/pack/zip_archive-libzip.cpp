@@ -37,7 +37,7 @@ bool addEntry(zip_t* archive, const fs::directory_entry& entry, const std::strin
   std::error_code code;
   if (entry.is_directory(code)) {
     if (zip_dir_add(archive, name.c_str(), ZIP_FL_ENC_UTF_8) < 0) {
-      *error = zipError(archive);
+      *error = "cannot add " + textOf(entry.path()) + " to the zip archive: " + zipError(archive);
       return false;
     }
     return true;
@@ -46,7 +46,7 @@ bool addEntry(zip_t* archive, const fs::directory_entry& entry, const std::strin
   zip_int64_t index = source ? zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
   if (index < 0) {
     if (source) zip_source_free(source);
-    *error = zipError(archive);
+    *error = "cannot add " + textOf(entry.path()) + " to the zip archive: " + zipError(archive);
     return false;
   }
   auto mode = static_cast<zip_uint32_t>(fs::status(entry.path(), code).permissions() & fs::perms::mask);

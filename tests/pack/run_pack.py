@@ -7,6 +7,7 @@ and run, the rewriting of another program's resources, and every wrong input.
                         --javac-jdk JDK --work DIR
     run_pack.py resources --pack vantrel-pack --exe SAMPLE.exe --jdk JDK --work DIR
     run_pack.py errors  --pack vantrel-pack --jdk JDK --work DIR
+    run_pack.py hostile --pack vantrel-pack --jdk JDK --work DIR
 
 `linux` makes the runtime with the JDK's jlink, runs the app, checks the CDS
 archive and the zip archive and prints the runtime's size. `windows` packages
@@ -17,6 +18,9 @@ under wine. `resources` gives a Windows target another program's executable
 (wine's notepad.exe) as the launcher and compares its resources before and
 after, then feeds damaged copies of it. `errors` runs the table of wrong
 inputs: each must end with its message and status and leave nothing behind.
+`hostile` runs the table of crafted and damaged launchers, icons and jars
+(made by crafted.py): each is refused before anything is made, or packaged
+into a sound executable.
 """
 import argparse
 import json
@@ -85,12 +89,12 @@ def pack(options, inputs, output, *extra):
     return os.path.join(output, "Hello App")
 
 
-def check_config(app, vm_options):
+def check_config(app, vm_options, **more):
     with open(os.path.join(app, "config.json"), encoding="utf-8") as file:
         config = json.load(file)
-    expected = {"mainClass": "hello.Main",
-                "classPath": ["lib/a-util.jar", "lib/hello.jar"],
-                "vmArgs": vm_options, "startupCache": True, "splash": "icon.png"}
+    expected = dict({"mainClass": "hello.Main",
+                     "classPath": ["lib/a-util.jar", "lib/hello.jar"],
+                     "vmArgs": vm_options, "startupCache": True, "splash": "icon.png"}, **more)
     check(config == expected, "config.json: %r" % config)
 
 
@@ -183,7 +187,8 @@ def test_windows(options):
                "Says hello", "--copyright", "(c) 2026 Acme", "--startup-cache",
                "--splash", png)
     exe = os.path.join(app, "Hello App.exe")
-    check_config(app, [])
+    # The taskbar identity made of the vendor and the name.
+    check_config(app, [], appUserModelId="Acme\u00dcber.HelloApp")
     strings = version_strings(exe)
     expected = {"CompanyName": "Acme \u00dcber", "FileDescription": "Says hello",
                 "FileVersion": "2.1.3.4", "InternalName": "Hello App",
@@ -305,6 +310,19 @@ ERROR_CASES = [
     ("unknown module", {"--add-modules": "no.such.module"}, 1, "jlink failed (exit status"),
     ("launcher not an exe", {"--target": "windows", "--jmods": "input", "--launcher":
      "input/hello.jar"}, 2, "cannot use the launcher input/hello.jar: not a 64-bit Windows"),
+    ("msi for linux", {"--installer": "msi"}, 2,
+     "Invalid value for option --installer: msi (msi is for --target windows)"),
+    ("association without installer", {"--file-association": "txt:Text"}, 2,
+     "need an --installer"),
+    ("association without description", {"--installer": "rpm", "--file-association": "txt"},
+     2, "Invalid value for option --file-association: txt"),
+    ("scheme not a scheme", {"--installer": "rpm", "--url-scheme": "1x"}, 2,
+     "Invalid value for option --url-scheme: 1x"),
+    ("deb without maintainer", {"--installer": "deb"}, 2, "A deb package needs --maintainer"),
+    ("signing for linux", {"--sign-pkcs12": "x.p12", "--sign-password-env": "P"}, 2,
+     "--sign-pkcs12 signs Windows programs: it needs --target windows"),
+    ("installer exists", {"--installer": "rpm", "--output": "existing-rpm"}, 2,
+     "hello-app-1.0.0-1.x86_64.rpm already exists (pass --force"),
     ("training without a cache", {"--training-arg": "x"}, 2,
      "Options --training-arg and --training-seconds need --startup-cache and the target linux"),
     ("training seconds", {"--startup-cache": True, "--training-seconds": "0"}, 2,
@@ -322,6 +340,8 @@ def error_fixtures(work, options):
     open(os.path.join(work, "nojars", "readme.txt"), "w").write("no jars")
     open(os.path.join(work, "badjar", "app.jar"), "w").write("not a zip")
     open(os.path.join(work, "notes.txt"), "w").write("not a picture")
+    os.makedirs(os.path.join(work, "existing-rpm"), exist_ok=True)
+    open(os.path.join(work, "existing-rpm", "hello-app-1.0.0-1.x86_64.rpm"), "w").write("rpm")
     return inputs
 
 
@@ -361,9 +381,142 @@ def interrupted_run(options, work, base):
     return []
 
 
+# Crafted and damaged inputs: (what, arguments, status, message part). The
+# files are made by hostile_fixtures; WINDOWS rows package for Windows with
+# a crafted launcher. A refusal comes before any step has started.
+WINDOWS = {"--target": "windows", "--runtime": "windows-runtime", "--app-version": "2.1.3.4",
+           "--launcher": "crafted/plain.exe"}
+HOSTILE_CASES = [
+    ("2^29 data directories, read as 16", dict(WINDOWS, **{"--launcher": "crafted/directories.exe"}),
+     0, "Packaged"),
+    ("file alignment 0xFFFFFFFF", dict(WINDOWS, **{"--launcher": "crafted/alignment-ffffffff.exe"}),
+     2, "cannot use the launcher crafted/alignment-ffffffff.exe: its file alignment 4294967295"),
+    ("file alignment 0x80000000", dict(WINDOWS, **{"--launcher": "crafted/alignment-80000000.exe"}),
+     2, "its file alignment 2147483648 and section alignment 4096 are not ones Windows accepts"),
+    ("truncated launcher", dict(WINDOWS, **{"--launcher": "crafted/truncated.exe"}), 2,
+     "cannot use the launcher crafted/truncated.exe: its section at address 8192 lies outside"),
+    ("65535 resources sharing 4 MiB", dict(WINDOWS, **{"--launcher": "crafted/shared.exe"}), 2,
+     "cannot use the launcher crafted/shared.exe: its resources hold more than 64 MiB"),
+    ("20000 x 20000 resource tables", dict(WINDOWS, **{"--launcher": "crafted/wide.exe"}), 2,
+     "cannot use the launcher crafted/wide.exe: its resource directory is damaged"),
+    ("40000-character description", dict(WINDOWS, **{"--description": "d" * 40000}), 2,
+     "the version information of a Windows executable holds at most 65535 bytes"),
+    ("icon of 65535 images sharing 1 MiB", {"--icon": "crafted/many.ico"}, 2,
+     "cannot read the icon crafted/many.ico: it has 65535 images; at most 64"),
+    ("icon with a short bitmap", {"--icon": "crafted/short-bitmap.ico"}, 2,
+     "its image 2 is a bitmap shorter than its pixels"),
+    ("PNG of 200000x1 pixels", {"--icon": "crafted/200000x1.png"}, 2,
+     "the picture is 200000x1 pixels; at most 1024x1024 are supported"),
+    ("PNG of 20000x1 pixels, Windows", dict(WINDOWS, **{"--icon": "crafted/20000x1.png"}), 2,
+     "the picture is 20000x1 pixels"),
+    ("a jar that links to a text file", {"--input": "input-link"}, 2,
+     "cannot read input-link/z.jar: not a zip archive"),
+    ("a damaged main class", {"--input": "input-damaged"}, 2,
+     "cannot use the jar input-damaged/a-util.jar: its entry hello/Main.class is damaged"),
+    ("jar name not UTF-8, --zip", {"--input": "input-latin1", "--zip": True}, 2,
+     "cannot use the jar input-latin1/caf\\xe9.jar with --zip: its name is not UTF-8"),
+]
+
+
+def fake_runtime(folder, library):
+    """A runtime folder with an empty runtime library: enough to package."""
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(os.path.dirname(os.path.join(folder, library)))
+    open(os.path.join(folder, library), "wb").close()
+    with open(os.path.join(folder, "release"), "w") as release:
+        release.write('JAVA_VERSION="17.0.2"\n')
+
+
+def jar_variants(work, inputs):
+    """input-link (a jar that is a link to a text file), input-damaged (the
+    main class's bytes changed), input-latin1 (a jar named in Latin-1)."""
+    for name in ("input-link", "input-damaged", "input-latin1"):
+        shutil.rmtree(os.path.join(work, name), ignore_errors=True)
+        shutil.copytree(inputs, os.path.join(work, name))
+    open(os.path.join(work, "notes.txt"), "w").write("not a jar\n" * 10)
+    os.symlink(os.path.join(work, "notes.txt"), os.path.join(work, "input-link", "z.jar"))
+    shutil.copy(os.path.join(inputs, "a-util.jar"),
+                os.path.join(os.fsencode(work), b"input-latin1", b"caf\xe9.jar"))
+    damaged = os.path.join(work, "input-damaged", "a-util.jar")
+    with zipfile.ZipFile(damaged) as archive:
+        info = archive.getinfo("hello/Main.class")
+    data = bytearray(open(damaged, "rb").read())
+    start = info.header_offset + 30 + len(info.filename.encode()) + len(info.extra)
+    data[start + info.compress_size // 2] ^= 0x55
+    open(damaged, "wb").write(data)
+
+
+def hostile_fixtures(work, options):
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    import crafted
+    inputs = make_jar(options.jdk, work)
+    jar_variants(work, inputs)
+    fake_runtime(os.path.join(work, "windows-runtime"), os.path.join("bin", "server", "jvm.dll"))
+    fake_runtime(os.path.join(work, "linux-runtime"), os.path.join("lib", "server", "libjvm.so"))
+    plain = crafted.executable()
+    directories = bytearray(plain)
+    directories[0x58 + 108:0x58 + 112] = (0x20000000).to_bytes(4, "little")
+    files = {
+        "plain.exe": plain,
+        "directories.exe": bytes(directories),
+        "alignment-ffffffff.exe": crafted.executable(file_alignment=0xFFFFFFFF),
+        "alignment-80000000.exe": crafted.executable(file_alignment=0x80000000),
+        "truncated.exe": plain[:0x500],
+        "shared.exe": crafted.executable(rsrc=crafted.shared_block_resources(65535, 4 << 20)),
+        "wide.exe": crafted.executable(rsrc=crafted.wide_resources(20000)),
+        "many.ico": crafted.ico([(0, b"\0" * (1 << 20))], count=65535),
+        "short-bitmap.ico": crafted.ico([(16, crafted.bitmap(16)), (32, crafted.bitmap(32, 9))]),
+        "200000x1.png": crafted.png(200000, 1),
+        "20000x1.png": crafted.png(20000, 1),
+    }
+    folder = os.path.join(work, "crafted")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    for name, data in files.items():
+        open(os.path.join(folder, name), "wb").write(data)
+    shutil.rmtree(os.path.join(work, "out"), ignore_errors=True)
+    os.makedirs(os.path.join(work, "out"))
+
+
+def test_hostile(options):
+    work = os.path.abspath(options.work)
+    hostile_fixtures(work, options)
+    base = {"--name": "Hello App", "--main-class": "hello.Main", "--input": "input",
+            "--output": "out", "--runtime": "linux-runtime", "--target": "linux"}
+    failures = []
+    for what, changes, status, message in HOSTILE_CASES:
+        # The Windows build writes no zip archives, and a Windows command line
+        # holds at most 32767 characters: too few for an overlong version text.
+        if options.wine and ("--zip" in changes or len(str(changes)) > 32767):
+            continue
+        arguments = dict(base, **changes)
+        command = [options.wine] if options.wine else []
+        command += [options.pack]
+        for option, value in arguments.items():
+            command += [option] if value is True else [option, value]
+        code, out, err = run(command, cwd=work)
+        if options.wine:
+            out, err = out.replace("\\", "/"), err.replace("\\", "/")
+        output = os.path.join(work, "out")
+        left = os.listdir(output)
+        shown = (out + err)[:600]
+        if code != status or message not in out + err:
+            failures.append("%s: status %d, output: %s" % (what, code, shown))
+        elif status != 0 and (out or left):
+            failures.append("%s: refused after starting (left %r): %s" % (what, left, shown))
+        elif status == 0:
+            version_strings(os.path.join(output, "Hello App", "Hello App.exe"))
+            hidden = [name for name in left if name.startswith(".")]
+            if hidden:
+                failures.append("%s: left %r" % (what, hidden))
+        shutil.rmtree(output)
+        os.makedirs(output)
+    check(not failures, "\n".join(failures))
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("mode", choices=["linux", "windows", "resources", "errors"])
+    parser.add_argument("mode", choices=["linux", "windows", "resources", "errors", "hostile"])
     parser.add_argument("--pack", required=True)
     parser.add_argument("--jdk")
     parser.add_argument("--javac-jdk")
@@ -373,10 +526,15 @@ def main():
     parser.add_argument("--wine")
     parser.add_argument("--work", required=True)
     options = parser.parse_args()
+    return run_test({"linux": test_linux, "windows": test_windows, "resources": test_resources,
+                     "errors": test_errors, "hostile": test_hostile}[options.mode], options)
+
+
+def run_test(test, options):
+    """Runs a test with its work folder made: 0, or 1 with the failure printed."""
     os.makedirs(options.work, exist_ok=True)
     try:
-        {"linux": test_linux, "windows": test_windows, "resources": test_resources,
-         "errors": test_errors}[options.mode](options)
+        test(options)
     except Failure as failure:
         print("FAILED: %s" % failure)
         return 1
