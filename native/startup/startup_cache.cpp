@@ -228,7 +228,7 @@ void recordForUser(const StartupCacheRequest& request, const Facts& facts, Start
                                                        : "its folder is not safe to use");
   const std::string prefix = cachePrefix(facts.tag, plan.key);
   if (isRecentMark(inFolder(facts.userFolder, prefix + ".failed")))
-    return refuse(plan, "it failed on an earlier launch (tried again after a week)");
+    return refuse(plan, "it failed on an earlier launch (tried again a day later)");
   if (change) return record(request, facts, plan, facts.userFolder, prefix);
   if (isFileLocked(inFolder(facts.userFolder, prefix + ".lock")))
     return refuse(plan, "another launch is recording it");
@@ -330,7 +330,8 @@ void startupCacheStarted(StartupCachePlan& plan, bool vmShares) {
   if (plan.file.empty()) return;
   plan.startLock.release();
   if (!plan.startMarker.empty()) removeFile(plan.startMarker);
-  if (vmShares || plan.rejectedMarker.empty()) return;
+  // An archive that went away meanwhile (a clean-up) is no fault of its own.
+  if (vmShares || plan.rejectedMarker.empty() || !statFile(plan.file).exists) return;
   if (!plan.shipped) removeFile(plan.file);
   createNewFile(plan.rejectedMarker);
 }
