@@ -4,16 +4,19 @@
 // runtime library.
 #include "check.h"
 
-#include <sys/stat.h>
-
 #include <cctype>
 #include <filesystem>
 #include <iostream>
 #include <string_view>
 
 #include "app_identity.h"
+#include "config_keys.h"
 #include "configuration.h"
+#include "executable_name.h"
+#include "file_system.h"
+#include "paths.h"
 #include "platform.h"
+#include "runtime_layout.h"
 #include "startup_check.h"
 #include "user_options.h"
 
@@ -68,30 +71,7 @@ int summarize(const Report& report) {
 
 // ---- paths, relative to the directory the launcher runs in -------------
 
-bool isPathSeparator(char c) {
-#ifdef _WIN32
-  if (c == '\\') return true;
-#endif
-  return c == '/';
-}
-
-/// The folder part of `path`, ending in its separator; "" for a bare name.
-size_t folderLength(const std::string& path) {
-  for (size_t i = path.size(); i > 0; --i)
-    if (isPathSeparator(path[i - 1])) return i;
-  return 0;
-}
-
-/// `directory` ending in a separator, as resolvePath expects it.
-std::string asFolder(std::string directory) {
-  if (!directory.empty() && !isPathSeparator(directory.back())) directory += '/';
-  return directory;
-}
-
-bool exists(const std::string& path) {
-  struct stat status;
-  return stat(path.c_str(), &status) == 0;
-}
+bool exists(const std::string& path) { return statFile(path).exists; }
 
 /// " (looked for "PATH")" when the path differs from what the user wrote.
 std::string lookedFor(const Report& report, const std::string& path) {
@@ -100,9 +80,6 @@ std::string lookedFor(const Report& report, const std::string& path) {
 }
 
 // ---- the checker's own checks ---------------------------------------------
-
-const char* const knownKeys[] = {"env",       "vmArgs",       "mainClass",
-                                 "classPath", "startupCache", "splash"};
 
 bool sameIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -115,17 +92,16 @@ bool sameIgnoringCase(std::string_view a, std::string_view b) {
 
 /// Reports a key that the launcher does not read; false for such a key.
 bool checkKnownKey(Report& report, std::string_view key) {
-  for (const char* known : knownKeys) {
-    if (key == known) return true;
-    if (sameIgnoringCase(key, known)) {
+  for (const ConfigKey& known : configKeys()) {
+    if (key == known.name) return true;
+    if (sameIgnoringCase(key, known.name)) {
       warning(report, "unknown key " + keyName(key) + " is ignored; did you mean " +
-                          keyName(known) + "? (keys are case-sensitive)");
+                          keyName(known.name) + "? (keys are case-sensitive)");
       return false;
     }
   }
-  warning(report, "unknown key " + keyName(key) +
-                      " is ignored (the launcher reads 'env', 'vmArgs', 'mainClass', "
-                      "'classPath', 'startupCache' and 'splash')");
+  warning(report, "unknown key " + keyName(key) + " is ignored (the launcher reads " +
+                      listOfConfigKeys(false) + ")");
   return false;
 }
 
@@ -155,7 +131,7 @@ void checkEntries(Report& report, const ClassPath& classPath) {
 }
 
 void checkRuntimeLibrary(Report& report) {
-  const std::string path = vmRuntimeLibraryPath;
+  const std::string path = inRuntime(runtimeFolderName, runtimeLibraryIn(hostOs));
   if (!exists(resolvePath(report.directory, path)))
     error(report, "Java runtime library " + quotedText(path) + lookedFor(report, path) +
                       " not found: expected the bundled Java runtime in \"jre\" next to "
@@ -185,12 +161,9 @@ void printEffective(const ConfigurationInputs& inputs, const Configuration& conf
 /// --launcher, else the default launcher in the working directory.
 std::string takeLauncher(const CheckOptions& options, const std::string& directory,
                          ConfigurationInputs& inputs) {
-#ifdef _WIN32
-  const std::string defaultName = "Vantrel.exe";
-#else
-  const std::string defaultName = "vantrel";
-#endif
-  std::string launcher = options.launcher.empty() ? directory + defaultName : options.launcher;
+  std::string launcher = options.launcher.empty()
+                             ? directory + defaultLauncherFileName(hostOs)
+                             : options.launcher;
   std::error_code failure;
   const std::string absolute = std::filesystem::absolute(launcher, failure).string();
   if (!failure) launcher = absolute;

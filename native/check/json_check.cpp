@@ -14,6 +14,7 @@
 
 #include "input_file.h"
 #include "json.h"
+#include "json_text.h"
 
 namespace {
 
@@ -36,30 +37,6 @@ std::string parseReport(const std::string& path, const JsonDocument& document) {
   return path + ":" + std::to_string(document.errorLine()) + ":" +
          std::to_string(document.errorColumn()) +
          ": error: " + document.errorMessage();
-}
-
-void writeString(std::string& out, std::string_view text) {
-  out += '"';
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\b': out += "\\b"; break;
-      case '\f': out += "\\f"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char escape[8];
-          std::snprintf(escape, sizeof escape, "\\u%04x", c);
-          out += escape;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  out += '"';
 }
 
 /// Shortest text that reads back to the same binary64, always with a
@@ -93,7 +70,7 @@ void writeValue(std::string& out, JsonValue value, std::vector<Frame>& stack) {
     case JsonType::Null: out += "null"; break;
     case JsonType::False: out += "false"; break;
     case JsonType::True: out += "true"; break;
-    case JsonType::String: writeString(out, value.text()); break;
+    case JsonType::String: appendJsonString(out, value.text()); break;
     case JsonType::Array:
     case JsonType::Object: {
       bool isArray = value.type() == JsonType::Array;
@@ -139,7 +116,7 @@ std::string dumpDocument(JsonValue root) {
     if (isArray) {
       writeValue(out, container.element(index), stack);
     } else {
-      writeString(out, container.key(index));
+      appendJsonString(out, container.key(index));
       out += ": ";
       writeValue(out, container.memberValue(index), stack);
     }

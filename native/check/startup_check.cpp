@@ -3,17 +3,16 @@
 #include <algorithm>
 
 #include "file_system.h"
-#include "runtime_location.h"
+#include "paths.h"
+#include "runtime_layout.h"
 #include "startup_cache.h"
 
 namespace {
 
 std::string absoluteFolder(const std::string& directory) {
-  std::string folder = isAbsolutePath(directory)
-                           ? directory
-                           : currentDirectory() + pathSeparator + directory;
-  while (folder.size() > 1 && (folder.back() == '/' || folder.back() == pathSeparator))
-    folder.pop_back();
+  std::string folder =
+      isAbsolutePath(directory) ? directory : joinPath(currentDirectory(), directory);
+  while (folder.size() > 1 && isPathSeparator(folder.back())) folder.pop_back();
   return folder;
 }
 
@@ -51,7 +50,7 @@ void checkSplash(const Configuration& configuration, const std::string& director
                  std::vector<CheckLine>& lines) {
   const std::string& image = configuration.splashImage;
   if (image.empty()) return;
-  const std::string path = isAbsolutePath(image) ? image : directory + image;
+  const std::string path = resolvePath(directory, image);
   const FileStamp stamp = statFile(path);
   if (!stamp.exists || stamp.directory)
     lines.push_back({true, "splash image \"" + image + "\" does not exist" +

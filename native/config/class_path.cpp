@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "input_file.h"
+#include "paths.h"
 #include "platform.h"
 
 namespace {
@@ -106,15 +107,6 @@ ArgumentFile readArgumentFile(const std::string& path) {
   result.readable = true;
   if (result.hasList) appendPathList(list, pathListSeparator, result.entries);
   return result;
-}
-
-std::string resolvePath(const std::string& directory, const std::string& path) {
-  bool absolute = !path.empty() && path[0] == '/';
-#ifdef _WIN32
-  absolute = absolute || (!path.empty() && path[0] == '\\') ||
-             (path.size() >= 2 && path[1] == ':');
-#endif
-  return absolute ? path : directory + path;
 }
 
 namespace {

@@ -34,10 +34,6 @@ ArgumentFile readArgumentFile(const std::string& path);
 void appendPathList(const std::string& list, char separator,
                     std::vector<std::string>& entries);
 
-/// `path` as the launcher would open it from `directory` ("" or a path that
-/// ends in a separator): absolute paths stay as they are.
-std::string resolvePath(const std::string& directory, const std::string& path);
-
 /// Where a "classPath" array comes from and how its entries are read.
 struct ClassPathSource {
   std::string configPath;        ///< named in messages

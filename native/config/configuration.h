@@ -1,6 +1,6 @@
 // Reading the launcher's configuration: one reader without side effects
 // that returns the settings it would use and what it found wrong, used by
-// the launcher and by vantrel-check.
+// the launcher, by vantrel-check and by vantrel-pack on what it wrote.
 #pragma once
 
 #include <string>
@@ -43,16 +43,12 @@ struct Configuration {
   ClassPath classPath;
   bool startupCache = false;  ///< "startupCache"
   std::string splashImage;    ///< "splash"
+  std::string appUserModelId;  ///< "appUserModelId"
   bool userOptionsRead = false;  ///< the user's VM options file exists and was read
   Diagnostics diagnostics;
 };
 
-/// Reads the configuration and the user's VM options file. Sets nothing,
-/// prints nothing and never ends the process.
+/// Reads the configuration and the user's VM options file, key by key in
+/// the order of the key table (config_keys.h). Sets nothing, prints nothing
+/// and never ends the process.
 Configuration readConfiguration(const ConfigurationInputs& inputs);
-
-/// The launcher's use of readConfiguration for launchSettings: prints the
-/// diagnostics as "Warning:"/"Error:" lines, ends the process with status 1
-/// (exitProcess) at the first error; otherwise sets the variables of "env"
-/// in this process and stores the settings.
-void loadConfiguration();

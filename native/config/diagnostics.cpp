@@ -1,17 +1,5 @@
 #include "diagnostics.h"
 
-#include <iostream>
-
-bool printLauncherDiagnostics(const Diagnostics& diagnostics) {
-  for (const Diagnostic& diagnostic : diagnostics) {
-    if (diagnostic.kind == Diagnostic::Kind::quiet) continue;
-    const bool error = diagnostic.kind == Diagnostic::Kind::error;
-    std::cerr << (error ? "Error: " : "Warning: ") << diagnostic.message << std::endl;
-    if (error) return false;
-  }
-  return true;
-}
-
 const char* describeKind(JsonType type) {
   switch (type) {
     case JsonType::Integer:

@@ -31,11 +31,6 @@ struct Diagnostic {
 
 using Diagnostics = std::vector<Diagnostic>;
 
-/// Writes the diagnostics as the launcher does ("Error: ..." and
-/// "Warning: ..." lines on standard error, quiet ones left out) up to and
-/// including the first error. False when there was an error.
-bool printLauncherDiagnostics(const Diagnostics& diagnostics);
-
 /// A value's kind as messages name it: "a string", "a number", "null", ...
 const char* describeKind(JsonType type);
 

@@ -5,14 +5,9 @@
 
 #include "file_system.h"
 #include "input_file.h"
+#include "paths.h"
 
 namespace {
-
-#ifdef _WIN32
-const char directorySeparator = '\\';
-#else
-const char directorySeparator = '/';
-#endif
 
 void warn(Diagnostics* diagnostics, const std::string& path, std::string message,
           uint64_t line = 0) {
@@ -48,9 +43,7 @@ std::string untrustedFile(const std::string& path) {
 
 std::string userOptionsPath(const std::string& configDirectory, const std::string& appName) {
   if (configDirectory.empty() || appName.empty()) return std::string();
-  std::string path = configDirectory;
-  if (path.back() != directorySeparator && path.back() != '/') path += directorySeparator;
-  return path + appName + directorySeparator + appName + ".vmoptions";
+  return joinPath(joinPath(configDirectory, appName), appName + ".vmoptions");
 }
 
 bool readUserOptions(const std::string& path, const Macros& macros,

@@ -111,4 +111,4 @@ inline JsonDocument parseJson(std::string_view text) {
 
 /// Reads the whole file (bytes up to the first NUL) and parses it. A file
 /// that cannot be opened reads as an empty text ("no root element").
-JsonDocument loadJsonFile(std::string path);
+JsonDocument loadJsonFile(const std::string& path);

@@ -13,7 +13,7 @@ namespace {
 /// read error. Nothing after a NUL byte counts, so reading stops there: a
 /// device that delivers NUL bytes without end (/dev/zero) ends too.
 std::string readText(std::FILE* file) {
-  std::string bytes(64 * 1024, '\0');
+  std::string bytes(size_t{64} << 10, '\0');
   size_t used = 0;
   for (;;) {
     size_t got = std::fread(&bytes[used], 1, bytes.size() - used, file);
@@ -31,7 +31,7 @@ std::string readText(std::FILE* file) {
 
 }  // namespace
 
-JsonDocument loadJsonFile(std::string path) {
+JsonDocument loadJsonFile(const std::string& path) {
   std::string text;
   // Binary mode: line ends arrive exactly as stored.
   if (std::FILE* file = openInputFile(path.c_str())) {

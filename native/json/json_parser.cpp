@@ -25,6 +25,7 @@
 #include "json_number.h"
 #include "json_scan.h"
 #include "json_words.h"
+#include "text_position.h"
 
 namespace {
 
@@ -56,32 +57,16 @@ struct ParserState {
   }
 };
 
-/// 1-based line and byte column of `offset` in `text`. CR LF is one line
-/// break; CR alone and LF alone are one each.
-void lineAndColumn(const char* text, uint64_t offset, uint64_t& line,
-                   uint64_t& column) {
-  line = 1;
-  column = 1;
-  for (uint64_t i = 0; i < offset; ++i) {
-    char c = text[i];
-    if (c == '\r' || c == '\n') {
-      if (c == '\r' && i + 1 < offset && text[i + 1] == '\n') ++i;
-      ++line;
-      column = 1;
-    } else {
-      ++column;
-    }
-  }
-}
-
 /// Reports an error at `at`, replacing any earlier one. Returns null (false
 /// in a test), so that every step can return it directly.
 #if defined(__GNUC__)
 __attribute__((format(printf, 3, 4)))
 #endif
 Byte* fail(ParserState& s, const Byte* at, const char* format, ...) {
-  lineAndColumn(s.original, static_cast<uint64_t>(at - s.inputStart),
-                s.errorLine, s.errorColumn);
+  const size_t offset = static_cast<size_t>(at - s.inputStart);
+  const TextPosition position = textPositionOf(std::string_view(s.original, offset), offset);
+  s.errorLine = position.line;
+  s.errorColumn = position.column;
   char message[1024];
   va_list args;
   va_start(args, format);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app_identity.h"
-#include "launch_settings.h"
+#include "paths.h"
 #include "platform.h"
 #include "tabopt_handlers.h"
 
@@ -22,30 +22,23 @@ struct OptionValues {
   const char* configValue = nullptr;
 };
 
-/// The separator of the program path: the last '/', or only when there is
-/// none the last '\'.
-size_t findPathSeparator(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash != std::string::npos ? slash : path.rfind('\\');
-}
-
 /// The program name shown in the help comes from what the user typed; the
 /// working directory from the executable itself when it is known.
-void takeProgramIdentity(const char* programPath) {
+void takeProgramIdentity(const char* programPath, LaunchSettings& settings) {
   std::string path = programPath ? programPath : "";
-  size_t separator = findPathSeparator(path);
+  size_t separator = programPathSplit(path);
   if (separator == std::string::npos) {
-    launchSettings.workingDirectory.clear();
-    launchSettings.programName = path;
+    settings.workingDirectory.clear();
+    settings.programName = path;
   } else {
-    launchSettings.workingDirectory = path.substr(0, separator);
-    launchSettings.programName = path.substr(separator + 1);
+    settings.workingDirectory = path.substr(0, separator);
+    settings.programName = path.substr(separator + 1);
   }
-  if (!launchSettings.appDirectory.empty())
-    launchSettings.workingDirectory = launchSettings.appDirectory;
+  if (!settings.appDirectory.empty()) settings.workingDirectory = settings.appDirectory;
 }
 
-void buildOptionTable(tabopt_option* table, OptionValues* values) {
+void buildOptionTable(tabopt_option* table, OptionValues* values,
+                      std::vector<std::string>* vmArgs) {
   table[0] = {'c', "cli", "Enables this command line interface.", nullptr,
               store_boolean, &values->cliFlag, value_optional, 0};
   table[1] = {'h', "help", "Shows help.", nullptr, store_boolean, &values->showHelp,
@@ -60,13 +53,11 @@ void buildOptionTable(tabopt_option* table, OptionValues* values) {
               &values->verboseFlag, value_optional, 0};
   table[6] = {0, "console", "Attachs a console window. [Windows only]", nullptr,
               store_boolean, &values->consoleFlag, value_optional, 0};
-  table[7] = {'J', nullptr, "JVM argument", "-Xmx512m", appendVmArg,
-              &launchSettings.vmArgs, 0, 0};
+  table[7] = {'J', nullptr, "JVM argument", "-Xmx512m", appendVmArg, vmArgs, 0, 0};
   table[8] = {0, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0};
 }
 
-void showHelp(tabopt_context* context) {
-  const std::string& name = launchSettings.programName;
+void showHelp(tabopt_context* context, const std::string& name) {
   std::cout << "Usage: " << name << " [java arguments]" << std::endl;
   std::cout << "       " << name << " -c [options] [-- [java arguments]]" << std::endl;
   std::cout << std::endl;
@@ -78,46 +69,48 @@ void showHelp(tabopt_context* context) {
   std::fflush(stdout);
 }
 
-void applyOptions(const OptionValues& values) {
-  launchSettings.verbose = values.verboseFlag;
+void applyOptions(const OptionValues& values, LaunchSettings& settings) {
+  settings.verbose = values.verboseFlag;
   if (values.cwdValue) {
-    if (launchSettings.verbose)
+    if (settings.verbose)
       std::cout << "Using working directory " << values.cwdValue << " ..." << std::endl;
-    launchSettings.workingDirectory = values.cwdValue;
+    settings.workingDirectory = values.cwdValue;
   }
   if (values.configValue) {
-    if (launchSettings.verbose)
+    if (settings.verbose)
       std::cout << "Using configuration file " << values.configValue << " ..."
                 << std::endl;
-    launchSettings.configPath = values.configValue;
+    settings.configPath = values.configValue;
   }
 }
 
-/// Parses the options from `arguments` (the mode argument first). Returns
-/// the first Java argument, or null when help was shown.
-char** runInterfaceMode(tabopt_context* context, char** arguments,
-                        const OptionValues& values) {
+/// Parses the options from `arguments` (the mode argument first) into
+/// `settings`. Returns the first Java argument, or stops with status 1 when
+/// help was shown or an option is wrong.
+StepResult<char**> runInterfaceMode(tabopt_context* context, char** arguments,
+                                    const OptionValues& values, LaunchSettings& settings) {
   char** rest = parse_arguments(context, -1, arguments);
   if (last_error(context) != no_error) {
     std::cerr << error_message(context) << std::endl;
-    destroy_context(context);
-    exitProcess(1);
+    return StepResult<char**>::stop(1);
   }
   if (values.showHelp) {
-    showHelp(context);
-    return nullptr;
+    showHelp(context, settings.programName);
+    return StepResult<char**>::stop(1);
   }
-  applyOptions(values);
-  return rest;
+  applyOptions(values, settings);
+  return {rest, std::nullopt};
 }
 
 }  // namespace
 
-void takeAppIdentity(const std::string& executable) {
+LaunchSettings settingsOfLauncher(const std::string& executable) {
+  LaunchSettings settings;
   const AppIdentity identity = appIdentityOf(executable);
-  if (identity.directory.empty()) return;
-  launchSettings.appDirectory = identity.directory;
-  launchSettings.appName = identity.name;
+  if (identity.directory.empty()) return settings;
+  settings.appDirectory = identity.directory;
+  settings.appName = identity.name;
+  return settings;
 }
 
 tabopt_result appendVmArg(tabopt_context*, const tabopt_option*, const char* value,
@@ -127,25 +120,23 @@ tabopt_result appendVmArg(tabopt_context*, const tabopt_option*, const char* val
   return no_error;
 }
 
-bool parseCommandLine(int argc, char** argv) {
-  takeProgramIdentity(argv[0]);
+StepResult<LaunchSettings> parseCommandLine(int argc, char** argv, LaunchSettings settings) {
+  takeProgramIdentity(argv[0], settings);
   OptionValues values;
   tabopt_option table[9];
-  buildOptionTable(table, &values);
+  buildOptionTable(table, &values, &settings.vmArgs);
   tabopt_context* context = create_context(table);
   if (!context) {
     std::cerr << "Error: failed to parse command line!" << std::endl;
-    exitProcess(1);
+    return StepResult<LaunchSettings>::stop(1);
   }
-  if (argc <= 1) {
-    destroy_context(context);
-    return true;
-  }
-  char** javaArgs = argv + 1;
-  std::string mode = argv[1];
-  if (mode == "--cli" || mode == "-c") javaArgs = runInterfaceMode(context, argv + 1, values);
+  StepResult<char**> javaArgs{argc > 1 ? argv + 1 : nullptr, std::nullopt};
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "--cli" || mode == "-c")
+    javaArgs = runInterfaceMode(context, argv + 1, values, settings);
   destroy_context(context);
-  if (!javaArgs) return false;
-  for (; *javaArgs; ++javaArgs) launchSettings.javaArgs.push_back(toUtf8(*javaArgs));
-  return true;
+  if (javaArgs.stops()) return StepResult<LaunchSettings>::stop(*javaArgs.exitStatus);
+  for (char** rest = javaArgs.value; rest && *rest; ++rest)
+    settings.javaArgs.push_back(toUtf8(*rest));
+  return {std::move(settings), std::nullopt};
 }

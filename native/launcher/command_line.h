@@ -5,17 +5,19 @@
 
 #include <string>
 
+#include "launch_settings.h"
+#include "step_result.h"
 #include "tabopt.h"
 
-/// Sets launchSettings.appDirectory and appName from the executable's own
-/// path (executablePath()); the working directory starts there. An empty
-/// path leaves both empty, and the working directory then comes from argv[0].
-void takeAppIdentity(const std::string& executable);
+/// The settings the launcher's own file gives: appDirectory and appName from
+/// the executable's path (executablePath()). An empty path, or one that names
+/// no folder, leaves both empty; the working directory then comes from argv[0].
+LaunchSettings settingsOfLauncher(const std::string& executable);
 
-/// Fills launchSettings from the process's arguments (argv ends with a null
-/// entry). Returns false when help was shown (the caller exits with status 1);
-/// ends the process itself with status 1 on a command-line error.
-bool parseCommandLine(int argc, char** argv);
+/// `settings` completed from the process's arguments (argv ends with a null
+/// entry). Stops with status 1 when help was shown or the command line is
+/// wrong (the message written).
+StepResult<LaunchSettings> parseCommandLine(int argc, char** argv, LaunchSettings settings);
 
 /// Option handler of "-J": appends a copy of the value to the list of
 /// strings (std::vector<std::string>) that `destination` points to. Refuses

@@ -8,8 +8,7 @@
 #include "cache_job.h"
 #include "command_line.h"
 #include "console-win32.h"
-#include "launch.h"
-#include "launch_settings.h"
+#include "launcher.h"
 #include "platform.h"
 #include "report.h"
 #include "wide_text-win32.h"
@@ -38,14 +37,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   argv.push_back(nullptr);
   const int argc = static_cast<int>(arguments.size());
   setUpConsole(argc, argv.data(), systemConsoleApi);
-  takeAppIdentity(executablePath());
-  setUpReport(launchSettings.appName);
+  LaunchSettings own = settingsOfLauncher(executablePath());
+  setUpReport(own.appName);
+  // Every end of the process goes through exitProcess: a failure is shown.
   setExitHook(showFailureOnExit);
   if (argc == 0) {
     std::cerr << "Error: failed to parse command line!" << std::endl;
     exitProcess(1);
   }
-  if (!parseCommandLine(argc, argv.data())) return 1;
-  launch(runAtOnce);
-  return 0;
+  exitProcess(runLauncher(argc, argv.data(), std::move(own), runAtOnce));
 }

@@ -5,31 +5,21 @@
 #include <string>
 #include <utility>
 
-#include "configuration.h"
-#include "file_system.h"
-#include "launch_settings.h"
+#include "paths.h"
 #include "platform.h"
-#include "runtime_location.h"
+#include "runtime_layout.h"
 #include "startup.h"
+#include "step_result.h"
 #include "vm_encoding.h"
 #include "vm_hooks.h"
 #include "vm_task.h"
 
 namespace {
 
-void enterWorkingDirectory() {
-  const std::string& directory = launchSettings.workingDirectory;
-  if (directory.empty()) return;
-  if (launchSettings.verbose)
-    std::cout << "Changing working directory to " << directory << " ..." << std::endl;
-  if (!changeWorkingDirectory(directory))
-    std::cerr << "Warning: failed to change working directory to " << directory
-              << std::endl;
-}
-
-[[noreturn]] void fail(const char* message) {
+/// Writes "Error: MESSAGE"; the launch ends with status 1.
+int fail(const std::string& message) {
   std::cerr << "Error: " << message << std::endl;
-  exitProcess(1);
+  return 1;
 }
 
 /// A NUL-terminated copy that the VM task releases with delete[].
@@ -39,9 +29,8 @@ char* copyText(const std::string& text) {
   return copy;
 }
 
-std::string classPathOption() {
+std::string classPathOption(const std::vector<std::string>& classPath) {
   std::string option = "-Djava.class.path=";
-  const std::vector<std::string>& classPath = launchSettings.classPath;
   for (size_t i = 0; i < classPath.size(); ++i) {
     if (i > 0) option += pathListSeparator;
     option += classPath[i];
@@ -50,70 +39,95 @@ std::string classPathOption() {
 }
 
 /// Option 0 is the class path, then the VM options in their given order.
-JavaVMOption* buildVmOptions(const std::string& classPath) {
-  const std::vector<std::string>& vmArgs = launchSettings.vmArgs;
+JavaVMOption* buildVmOptions(const std::string& classPath,
+                             const std::vector<std::string>& vmArgs, bool verbose) {
   JavaVMOption* options = new JavaVMOption[vmArgs.size() + 1];
   options[0].optionString = copyText(classPath);
   options[0].extraInfo = nullptr;
   for (size_t i = 0; i < vmArgs.size(); ++i) {
-    if (launchSettings.verbose) std::cout << "  # " << vmArgs[i] << std::endl;
+    if (verbose) std::cout << "  # " << vmArgs[i] << std::endl;
     options[i + 1].optionString = copyText(vmArgs[i]);
     options[i + 1].extraInfo = nullptr;
   }
   return options;
 }
 
-/// The runtime library of `runtimeHome`, loaded; ends the process on failure.
-VmEntryPoints loadRuntime(const std::string& runtimeHome) {
-  if (launchSettings.verbose) {
-    std::cout << "Using Java runtime " << runtimeHome << " ..." << std::endl;
+/// The runtime library of the plan, loaded.
+StepResult<VmEntryPoints> loadRuntime(const LaunchPlan& plan) {
+  if (plan.settings.verbose) {
+    std::cout << "Using Java runtime " << plan.runtimeHome << " ..." << std::endl;
     std::cout << "Loading JVM runtime library ..." << std::endl;
   }
+  const std::string library = withSystemSeparators(runtimeLibraryIn(hostOs));
   VmEntryPoints entryPoints;
-  if (!loadVmRuntimeLibrary(runtimeHome, &entryPoints))
-    fail("failed to load VM runtime library!");
-  return entryPoints;
+  if (!loadVmRuntimeLibrary(plan.runtimeHome, library, &entryPoints))
+    return StepResult<VmEntryPoints>::stop(fail("failed to load VM runtime library!"));
+  return {entryPoints, std::nullopt};
 }
 
-/// The class path option, the VM options in the runtime's encoding and the
-/// launcher's hooks; ends the process when an option cannot be encoded.
-JavaVMOption* prepareVmOptions(const std::string& runtimeHome, jint* optionCount) {
-  if (launchSettings.verbose) std::cout << "Passing VM options ..." << std::endl;
-  std::string classPath = classPathOption();
-  std::vector<std::string*> optionTexts = {&classPath};
-  for (std::string& option : launchSettings.vmArgs) optionTexts.push_back(&option);
-  const std::string encodingError = encodeVmOptions(runtimeHome, optionTexts);
-  if (!encodingError.empty()) fail(encodingError.c_str());
-  *optionCount = static_cast<jint>(launchSettings.vmArgs.size() + 1);
-  return appendVmHooks(buildVmOptions(classPath), optionCount);
-}
-
-}  // namespace
-
-void launch(VmRunner runner) {
-  enterWorkingDirectory();
-  loadConfiguration();
-  const std::string runtimeHome = runtimeLocation(launchSettings.appDirectory, currentDirectory());
-  const VmEntryPoints entryPoints = loadRuntime(runtimeHome);
-  prepareStartup(runtimeHome);
+/// The VM's arguments with the runtime's defaults and no options yet.
+StepResult<JavaVMInitArgs> defaultVmArgs(const VmEntryPoints& runtime) {
   auto getDefaultArgs =
-      reinterpret_cast<GetDefaultJavaVMInitArgsFunction>(entryPoints.getDefaultArgs);
-  auto createVm = reinterpret_cast<CreateJavaVMFunction>(entryPoints.createVm);
-
+      reinterpret_cast<GetDefaultJavaVMInitArgsFunction>(runtime.getDefaultArgs);
   JavaVMInitArgs args{};
   args.version = JNI_VERSION_1_8;
   args.nOptions = 0;
   args.options = nullptr;
   args.ignoreUnrecognized = JNI_TRUE;
-  if (getDefaultArgs(&args) < 0) fail("failed to load default Java VM arguments!");
+  if (getDefaultArgs(&args) < 0)
+    return StepResult<JavaVMInitArgs>::stop(fail("failed to load default Java VM arguments!"));
+  return {args, std::nullopt};
+}
 
-  jint optionCount = 0;
-  JavaVMOption* options = prepareVmOptions(runtimeHome, &optionCount);
-  args.nOptions = optionCount;
-  args.options = options;
+/// The options the VM is created with.
+struct VmOptions {
+  JavaVMOption* options = nullptr;  ///< allocated with new[], as releaseVmOptions expects
+  jint count = 0;
+};
 
-  VmTask task = [createVm, &args, optionCount, options]() {
-    runVmTask(createVm, args, optionCount, options);
+/// The class path option, the VM options (`vmArgs`) in the runtime's
+/// encoding and the launcher's hooks; stops when an option cannot be encoded.
+StepResult<VmOptions> prepareVmOptions(const LaunchPlan& plan, std::vector<std::string> vmArgs) {
+  const bool verbose = plan.settings.verbose;
+  if (verbose) std::cout << "Passing VM options ..." << std::endl;
+  std::string classPath = classPathOption(plan.settings.classPath);
+  std::vector<std::string*> optionTexts = {&classPath};
+  for (std::string& option : vmArgs) optionTexts.push_back(&option);
+  const std::string encodingError = encodeVmOptions(plan.runtimeHome, optionTexts);
+  if (!encodingError.empty()) return StepResult<VmOptions>::stop(fail(encodingError));
+  VmOptions prepared;
+  prepared.count = static_cast<jint>(vmArgs.size() + 1);
+  prepared.options =
+      appendVmHooks(buildVmOptions(classPath, vmArgs, verbose), &prepared.count);
+  return {prepared, std::nullopt};
+}
+
+/// The start-up aids' VM options in front of the plan's.
+std::vector<std::string> allVmArgs(const LaunchPlan& plan) {
+  std::vector<std::string> vmArgs = prepareStartup(plan);
+  vmArgs.insert(vmArgs.end(), plan.settings.vmArgs.begin(), plan.settings.vmArgs.end());
+  return vmArgs;
+}
+
+}  // namespace
+
+int runLaunch(const LaunchPlan& plan, const VmRunner& runner) {
+  applyEnvironment(plan);
+  const StepResult<VmEntryPoints> runtime = loadRuntime(plan);
+  if (runtime.stops()) return *runtime.exitStatus;
+  std::vector<std::string> vmArgs = allVmArgs(plan);
+  StepResult<JavaVMInitArgs> args = defaultVmArgs(runtime.value);
+  if (args.stops()) return *args.exitStatus;
+  const StepResult<VmOptions> options = prepareVmOptions(plan, std::move(vmArgs));
+  if (options.stops()) return *options.exitStatus;
+  args.value.nOptions = options.value.count;
+  args.value.options = options.value.options;
+  auto createVm = reinterpret_cast<CreateJavaVMFunction>(runtime.value.createVm);
+  // The task's end is the process's end: the VM may still run threads.
+  VmTask task = [&plan, createVm, &args, prepared = options.value]() {
+    exitProcess(
+        runVmTask(plan.settings, createVm, args.value, prepared.count, prepared.options));
   };
-  runner(std::move(task), args);
+  runner(std::move(task), args.value);
+  return 0;
 }

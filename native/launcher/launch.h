@@ -1,10 +1,13 @@
-// The launch sequence: working directory, configuration, Java runtime
-// library, VM options, and the hand-over of the VM task to a runner.
+// Carrying out a launch plan: the environment, the Java runtime library,
+// the start-up aids, the VM options, and the hand-over of the VM task to a
+// runner.
 #pragma once
 
 #include <jni.h>
 
 #include <functional>
+
+#include "launch_plan.h"
 
 /// Creates the VM and runs the main class; ends the process, never returns.
 using VmTask = std::function<void()>;
@@ -13,7 +16,7 @@ using VmTask = std::function<void()>;
 /// done or will never run.
 using VmRunner = std::function<void(VmTask task, const JavaVMInitArgs& args)>;
 
-/// Runs the launch sequence for launchSettings and calls `runner` once with
-/// the VM task. Returns only if the runner returns. Fatal errors end the
-/// process with status 1.
-void launch(VmRunner runner);
+/// Carries out `plan` and calls `runner` once with the VM task, which ends
+/// the process. Returns 1 when a step before fails (its message written),
+/// 0 if the runner returns.
+int runLaunch(const LaunchPlan& plan, const VmRunner& runner);

@@ -5,15 +5,12 @@
 
 #include "cache_job.h"
 #include "command_line.h"
-#include "launch.h"
+#include "launcher.h"
 #include "platform.h"
 #include "vm_thread.h"
 
 int main(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], startupCacheJobOption) == 0)
     return runStartupCacheJob(std::vector<std::string>(argv + 2, argv + argc));
-  takeAppIdentity(executablePath());
-  if (!parseCommandLine(argc, argv)) return 1;
-  launch(runOnVmThread);
-  return 0;
+  return runLauncher(argc, argv, settingsOfLauncher(executablePath()), runOnVmThread);
 }

@@ -4,7 +4,6 @@
 #include <iostream>
 
 #include "file_system.h"
-#include "launch_settings.h"
 #include "platform.h"
 #include "splash.h"
 #include "startup_cache.h"
@@ -13,18 +12,21 @@
 
 namespace {
 
-/// The launch's cache plan: its later steps run when main starts and at exit.
+/// The launch's cache plan: its later steps run when main starts and at the
+/// process's exit, whose handlers take no arguments.
 StartupCachePlan cachePlan;
+bool cacheAsked = false;
 /// A training run's length in seconds (0: the app ends by itself).
 unsigned trainingSeconds = 0;
 
 void finishAtExit() { finishStartupCache(cachePlan, executablePath()); }
 
-void showSplash(const std::string& runtimeHome) {
-  if (launchSettings.splashImage.empty()) return;
-  if (launchSettings.verbose)
-    std::cout << "Showing splash image " << launchSettings.splashImage << " ..." << std::endl;
-  const std::string problem = showSplashScreen(runtimeHome, launchSettings.splashImage);
+void showSplash(const LaunchPlan& plan) {
+  const LaunchSettings& settings = plan.settings;
+  if (settings.splashImage.empty()) return;
+  if (settings.verbose)
+    std::cout << "Showing splash image " << settings.splashImage << " ..." << std::endl;
+  const std::string problem = showSplashScreen(plan.runtimeHome, settings.splashImage);
   if (!problem.empty()) std::cerr << "Warning: " << problem << std::endl;
 }
 
@@ -33,46 +35,49 @@ void showSplash(const std::string& runtimeHome) {
 void dropUnspellable(const std::string& runtimeHome) {
   std::vector<std::string> options = cachePlan.vmOptions;
   std::vector<std::string*> texts;
+  texts.reserve(options.size());
   for (std::string& option : options) texts.push_back(&option);
   if (!encodeVmOptions(runtimeHome, texts).empty())
     dropStartupCache(cachePlan, "the Java runtime cannot spell its folder's path");
 }
 
-StartupCacheRequest cacheRequest(const std::string& runtimeHome) {
+StartupCacheRequest cacheRequest(const LaunchPlan& launch) {
+  const LaunchSettings& settings = launch.settings;
   StartupCacheRequest request;
-  request.appDirectory = launchSettings.appDirectory;
+  request.appDirectory = settings.appDirectory;
   request.workingDirectory = currentDirectory();
-  request.runtimeHome = runtimeHome;
-  request.cacheDirectory = startupCacheDirectory(launchSettings.appName);
-  request.mainClass = launchSettings.mainClass;
-  request.classPath = launchSettings.classPath;
-  request.vmArgs = launchSettings.vmArgs;
+  request.runtimeHome = launch.runtimeHome;
+  request.cacheDirectory = startupCacheDirectory(settings.appName);
+  request.mainClass = settings.mainClass;
+  request.classPath = settings.classPath;
+  request.vmArgs = settings.vmArgs;
   std::string seconds;
   request.training = environmentValue(trainingRunVariable, &seconds);
   trainingSeconds = static_cast<unsigned>(std::strtoul(seconds.c_str(), nullptr, 10));
   return request;
 }
 
-void addCacheOptions(const std::string& runtimeHome) {
-  if (!launchSettings.startupCache) return;
-  cachePlan = prepareStartupCache(cacheRequest(runtimeHome));
-  dropUnspellable(runtimeHome);
+std::vector<std::string> cacheOptions(const LaunchPlan& launch) {
+  const LaunchSettings& settings = launch.settings;
+  if (!settings.startupCache) return {};
+  cacheAsked = true;
+  cachePlan = prepareStartupCache(cacheRequest(launch));
+  dropUnspellable(launch.runtimeHome);
   if (!cachePlan.warning.empty()) std::cerr << "Warning: " << cachePlan.warning << std::endl;
-  if (launchSettings.verbose) std::cout << cachePlan.message << std::endl;
-  std::vector<std::string>& vmArgs = launchSettings.vmArgs;
-  vmArgs.insert(vmArgs.begin(), cachePlan.vmOptions.begin(), cachePlan.vmOptions.end());
+  if (settings.verbose) std::cout << cachePlan.message << std::endl;
   if (!cachePlan.job.empty()) std::atexit(finishAtExit);
+  return cachePlan.vmOptions;
 }
 
 }  // namespace
 
-void prepareStartup(const std::string& runtimeHome) {
-  showSplash(runtimeHome);
-  addCacheOptions(runtimeHome);
+std::vector<std::string> prepareStartup(const LaunchPlan& plan) {
+  showSplash(plan);
+  return cacheOptions(plan);
 }
 
 void startupMainStarting(JNIEnv* env) {
-  if (!launchSettings.startupCache) return;
+  if (!cacheAsked) return;
   startupCacheStarted(cachePlan, cachePlan.file.empty() || vmSharesClasses(env));
   JavaVM* vm = nullptr;
   if (cachePlan.training && trainingSeconds > 0 && env->GetJavaVM(&vm) == JNI_OK)

@@ -2,6 +2,6 @@
 
 // The runtime decodes options with the locale's character set, as the
 // arguments of a POSIX program come.
-std::string encodeVmOptions(const std::string&, std::vector<std::string*>) {
+std::string encodeVmOptions(const std::string&, const std::vector<std::string*>&) {
   return std::string();
 }

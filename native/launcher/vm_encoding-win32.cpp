@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "startup_cache.h"
+#include "runtime_layout.h"
 #include "wide_text-win32.h"
 
 namespace {
@@ -29,7 +29,8 @@ UINT runtimeCodePage(const std::string& runtimeHome) {
 
 }  // namespace
 
-std::string encodeVmOptions(const std::string& runtimeHome, std::vector<std::string*> options) {
+std::string encodeVmOptions(const std::string& runtimeHome,
+                            const std::vector<std::string*>& options) {
   const UINT codePage = runtimeCodePage(runtimeHome);
   if (codePage == CP_UTF8) return std::string();
   for (std::string* option : options) {

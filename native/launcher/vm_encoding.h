@@ -12,4 +12,5 @@
 /// Options that are not well-formed UTF-8 stay as they are.
 /// Returns a message naming the first option the code page
 /// cannot spell exactly, which then stays unconverted; empty when all could.
-std::string encodeVmOptions(const std::string& runtimeHome, std::vector<std::string*> options);
+std::string encodeVmOptions(const std::string& runtimeHome,
+                            const std::vector<std::string*>& options);

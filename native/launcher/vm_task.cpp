@@ -3,43 +3,42 @@
 #include <iostream>
 #include <string>
 
-#include "configuration.h"
+#include "diagnostics.h"
 #include "java_text.h"
-#include "launch_settings.h"
 #include "pending_exception.h"
-#include "platform.h"
 #include "startup.h"
+#include "step_result.h"
 #include "uncaught.h"
 
 namespace {
 
-void progress(const char* line) {
-  if (launchSettings.verbose) std::cout << line << std::endl;
-}
+/// The steps' verdict when they cannot go on: the message is written.
+const int failed = 1;
 
-[[noreturn]] void fail(const std::string& message) {
+int fail(const std::string& message) {
   std::cerr << "Error: " << message << std::endl;
-  exitProcess(1);
+  return failed;
 }
 
 /// Gives up on the Java arguments: a pending exception (out of memory,
 /// most likely) is described so that the user sees why.
-[[noreturn]] void failToPassArguments(JNIEnv* env) {
+int failToPassArguments(JNIEnv* env) {
   if (env->ExceptionCheck()) env->ExceptionDescribe();
-  fail("failed to pass command line arguments!");
+  return fail("failed to pass command line arguments!");
 }
 
-jobjectArray makeArgumentArray(JNIEnv* env) {
-  const std::vector<std::string>& javaArgs = launchSettings.javaArgs;
+/// The Java arguments as a String[]; null when the VM could not make it.
+jobjectArray makeArgumentArray(JNIEnv* env, const LaunchSettings& settings) {
+  const std::vector<std::string>& javaArgs = settings.javaArgs;
   jclass stringClass = env->FindClass("java/lang/String");
-  if (!stringClass) failToPassArguments(env);
+  if (!stringClass) return nullptr;
   jobjectArray array =
       env->NewObjectArray(static_cast<jsize>(javaArgs.size()), stringClass, nullptr);
-  if (!array) failToPassArguments(env);
+  if (!array) return nullptr;
   for (size_t i = 0; i < javaArgs.size(); ++i) {
-    if (launchSettings.verbose) std::cout << "  # " << javaArgs[i] << std::endl;
+    if (settings.verbose) std::cout << "  # " << javaArgs[i] << std::endl;
     jstring text = env->NewStringUTF(toModifiedUtf8(javaArgs[i]).c_str());
-    if (!text) failToPassArguments(env);
+    if (!text) return nullptr;
     env->SetObjectArrayElement(array, static_cast<jsize>(i), text);
     env->DeleteLocalRef(text);
   }
@@ -52,34 +51,42 @@ std::string slashForm(std::string className) {
   return className;
 }
 
+/// The main class; null after its message.
 jclass findMainClass(JNIEnv* env, const std::string& className) {
   // FindClass takes a NUL-terminated name: it would look up a cut one.
-  if (holdsNulByte(className)) fail("failed to find main class " + showNulBytes(className));
+  if (holdsNulByte(className)) {
+    fail("failed to find main class " + showNulBytes(className));
+    return nullptr;
+  }
   const std::string jniName = toModifiedUtf8(className);
   jclass mainClass = env->FindClass(jniName.c_str());
   if (mainClass) return mainClass;
   describeUnlessNotFound(env, "java/lang/NoClassDefFoundError", jniName.c_str());
   fail("failed to find main class " + className);
+  return nullptr;
 }
 
-/// Calls main and tells whether it left an exception pending.
-bool invokeMain(JNIEnv* env, jobjectArray arguments) {
-  std::string className = slashForm(launchSettings.mainClass);
+/// Calls main: its status, 0 when it returned normally and 1 when it left
+/// an exception pending; stops when main cannot be called.
+StepResult<int> invokeMain(JNIEnv* env, jobjectArray arguments,
+                           const LaunchSettings& settings) {
+  std::string className = slashForm(settings.mainClass);
   jclass mainClass = findMainClass(env, className);
+  if (!mainClass) return StepResult<int>::stop(failed);
   jmethodID mainMethod =
       env->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V");
   if (!mainMethod) {
     describeUnlessNotFound(env, "java/lang/NoSuchMethodError", nullptr);
-    fail("failed to find main method in " + className);
+    return StepResult<int>::stop(fail("failed to find main method in " + className));
   }
-  if (launchSettings.verbose)
-    std::cout << "Invoking static " << launchSettings.mainClass << ".main() function ..."
+  if (settings.verbose)
+    std::cout << "Invoking static " << settings.mainClass << ".main() function ..."
               << std::endl;
   startupMainStarting(env);
   env->CallStaticVoidMethod(mainClass, mainMethod, arguments);
-  if (!env->ExceptionCheck()) return false;
+  if (!env->ExceptionCheck()) return {0, std::nullopt};
   reportUncaughtException(env);
-  return true;
+  return {1, std::nullopt};
 }
 
 }  // namespace
@@ -89,19 +96,25 @@ void releaseVmOptions(jint optionCount, JavaVMOption* options) {
   delete[] options;
 }
 
-void runVmTask(CreateJavaVMFunction createVm, JavaVMInitArgs& args, jint optionCount,
-               JavaVMOption* options) {
+int runVmTask(const LaunchSettings& settings, CreateJavaVMFunction createVm,
+              JavaVMInitArgs& args, jint optionCount, JavaVMOption* options) {
+  auto progress = [&settings](const char* line) {
+    if (settings.verbose) std::cout << line << std::endl;
+  };
   progress("Creating Java VM ...");
   JavaVM* vm = nullptr;
   JNIEnv* env = nullptr;
   if (createVm(&vm, reinterpret_cast<void**>(&env), &args) < 0)
-    fail("failed to create Java VM!");
+    return fail("failed to create Java VM!");
   progress("Passing command line arguments ...");
-  jobjectArray arguments = makeArgumentArray(env);
+  jobjectArray arguments = makeArgumentArray(env, settings);
+  if (!arguments) return failToPassArguments(env);
   progress("Loading main class ...");
-  int status = invokeMain(env, arguments) ? 1 : 0;
+  const StepResult<int> status = invokeMain(env, arguments, settings);
+  // Without main, the VM is left to the process's end.
+  if (status.stops()) return *status.exitStatus;
   vm->DestroyJavaVM();
   progress("Destroyed Java VM ...");
   releaseVmOptions(optionCount, options);
-  exitProcess(status);
+  return status.value;
 }

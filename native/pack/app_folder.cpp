@@ -2,48 +2,72 @@
 // config.json and the Linux desktop entry.
 #include "app_folder.h"
 
-#include <cstdio>
-
+#include "config_keys.h"
+#include "configuration.h"
+#include "configuration_writer.h"
 #include "desktop_entry.h"
+#include "paths.h"
 
 namespace {
 
-std::string jsonString(const std::string& text) {
-  std::string quoted = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      quoted += '\\';
-      quoted += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", c);
-      quoted += escape;
-    } else {
-      quoted += static_cast<char>(c);
-    }
-  }
-  return quoted + "\"";
+std::vector<std::string> classPathOf(const std::vector<std::string>& jars) {
+  std::vector<std::string> entries;
+  entries.reserve(jars.size());
+  for (const std::string& jar : jars) entries.push_back("lib/" + jar);
+  return entries;
 }
 
-std::string jsonArray(const std::vector<std::string>& items, const std::string& prefix) {
-  std::string array = "[";
-  for (size_t i = 0; i < items.size(); ++i)
-    array += (i ? ",\n    " : "\n    ") + jsonString(prefix + items[i]);
-  return array + (items.empty() ? "]" : "\n  ]");
+/// The first thing the reader says about a configuration, or empty.
+std::string firstRemark(const Configuration& configuration) {
+  for (const std::string& key : configuration.keys)
+    if (!findConfigKey(key)) return "unknown key '" + key + "'";
+  if (configuration.diagnostics.empty()) return std::string();
+  const Diagnostic& first = configuration.diagnostics.front();
+  return first.detail.empty() ? first.message : first.detail;
+}
+
+/// What differs between the values read and those written, or empty.
+std::string difference(const Configuration& read, const PackOptions& options,
+                       const std::vector<std::string>& jars, const std::string& splashName) {
+  if (read.mainClass != options.mainClass) return "'mainClass' reads back otherwise";
+  if (read.classPath.entries != classPathOf(jars)) return "'classPath' reads back otherwise";
+  if (read.vmArgs != options.vmOptions) return "'vmArgs' reads back otherwise";
+  if (read.startupCache != options.startupCache) return "'startupCache' reads back otherwise";
+  if (read.splashImage != splashName) return "'splash' reads back otherwise";
+  const std::string appUserModelId =
+      options.target == PackTarget::Windows ? options.appUserModelId : std::string();
+  if (read.appUserModelId != appUserModelId) return "'appUserModelId' reads back otherwise";
+  return std::string();
 }
 
 }  // namespace
 
 std::string configurationText(const PackOptions& options, const std::vector<std::string>& jars,
                               const std::string& splashName) {
-  std::string text = "{\n  \"mainClass\": " + jsonString(options.mainClass) + ",\n";
-  text += "  \"classPath\": " + jsonArray(jars, "lib/") + ",\n";
-  text += "  \"vmArgs\": " + jsonArray(options.vmOptions, "");
-  if (options.startupCache) text += ",\n  \"startupCache\": true";
-  if (!splashName.empty()) text += ",\n  \"splash\": " + jsonString(splashName);
+  ConfigurationWriter writer;
+  writer.setString("mainClass", options.mainClass);
+  writer.setStrings("classPath", classPathOf(jars));
+  writer.setStrings("vmArgs", options.vmOptions);
+  if (options.startupCache) writer.setBoolean("startupCache", true);
+  if (!splashName.empty()) writer.setString("splash", splashName);
   if (options.target == PackTarget::Windows)
-    text += ",\n  \"appUserModelId\": " + jsonString(options.appUserModelId);
-  return text + "\n}\n";
+    writer.setString("appUserModelId", options.appUserModelId);
+  return writer.text();
+}
+
+bool readsBackAsWritten(const std::string& folder, const PackOptions& options,
+                        const std::vector<std::string>& jars, const std::string& splashName,
+                        std::string* error) {
+  // No $APPDIR and no variables: the values read are the values written.
+  ConfigurationInputs inputs;
+  inputs.workingDirectory = asFolder(folder);
+  const Configuration read = readConfiguration(inputs);
+  std::string problem = firstRemark(read);
+  if (problem.empty()) problem = difference(read, options, jars, splashName);
+  if (!problem.empty())
+    *error = "the written " + resolvePath(inputs.workingDirectory, inputs.configPath) +
+             " does not read back as written: " + problem;
+  return problem.empty();
 }
 
 std::string desktopEntry(const PackOptions& options, const std::string& installFolder) {

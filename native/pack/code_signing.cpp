@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "executable_name.h"
 #include "file_util.h"
 #include "installer_tools.h"
 #include "platform.h"
@@ -173,10 +174,8 @@ std::vector<std::string> programsIn(const std::string& folder) {
   std::error_code code;
   for (fs::recursive_directory_iterator it(pathOf(folder), code), end; !code && it != end;
        it.increment(code)) {
-    std::string name = textOf(it->path().filename());
-    std::transform(name.begin(), name.end(), name.begin(), ::tolower);
-    if (it->is_regular_file(code) && name.size() > 4 &&
-        name.compare(name.size() - 4, 4, ".exe") == 0)
+    const std::string name = textOf(it->path().filename());
+    if (it->is_regular_file(code) && name.size() > 4 && endsWithExe(name))
       programs.push_back(textOf(it->path()));
   }
   std::sort(programs.begin(), programs.end());

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -13,37 +12,6 @@ fs::path pathOf(const std::string& utf8) { return fs::u8path(utf8); }
 std::string textOf(const fs::path& path) {
   fs::path shown = path;
   return shown.make_preferred().u8string();
-}
-
-bool readWholeFile(const std::string& path, std::string* data, std::string* error) {
-  std::error_code code;
-  if (!fs::is_regular_file(pathOf(path), code)) {
-    *error = code ? code.message() : fs::exists(pathOf(path), code) ? "not a file" : "no such file";
-    return false;
-  }
-  std::ifstream in(pathOf(path), std::ios::binary);
-  std::ostringstream contents;
-  if (in) contents << in.rdbuf();
-  if (!in || in.bad()) {
-    *error = "cannot be read";
-    return false;
-  }
-  *data = contents.str();
-  return true;
-}
-
-bool readFileUpTo(const std::string& path, unsigned long long limit, std::string* data,
-                  std::string* error) {
-  std::error_code code;
-  unsigned long long size = fs::file_size(pathOf(path), code);
-  if (!code && size > limit) {
-    *error = "it is larger than " + std::to_string(limit >> 20) + " MiB";
-    return false;
-  }
-  if (!readWholeFile(path, data, error)) return false;
-  if (data->size() <= limit) return true;
-  *error = "it is larger than " + std::to_string(limit >> 20) + " MiB";
-  return false;
 }
 
 bool writeWholeFile(const std::string& path, const std::string& data, std::string* error) {

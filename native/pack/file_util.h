@@ -6,18 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "whole_file.h"
+
 /// A path from a UTF-8 text (the narrow character set on Windows is not UTF-8).
 std::filesystem::path pathOf(const std::string& utf8);
 
 /// A path as a UTF-8 text.
 std::string textOf(const std::filesystem::path& path);
 
-bool readWholeFile(const std::string& path, std::string* data, std::string* error);
-
-/// readWholeFile for inputs of bounded size: a file larger than `limit`
-/// bytes is refused before it is read.
-bool readFileUpTo(const std::string& path, unsigned long long limit, std::string* data,
-                  std::string* error);
 bool writeWholeFile(const std::string& path, const std::string& data, std::string* error);
 
 /// Copies a file, keeping its permissions (the executable bit).

@@ -6,6 +6,7 @@
 #include <map>
 #include <set>
 
+#include "executable_name.h"
 #include "file_util.h"
 #include "installer_tools.h"
 #include "text_escaping.h"
@@ -72,7 +73,7 @@ class WxsWriter {
   WxsWriter(const PackOptions& options, const MsiLayout& layout)
       : options_(options), layout_(layout),
         root_(options.machineScope ? "HKLM" : "HKCU"),
-        exe_(options.name + ".exe") {}
+        exe_(executableFileName(options.name, TargetOs::Windows)) {}
 
   std::string text() {
     std::string vendor = options_.vendor.empty() ? options_.name : options_.vendor;

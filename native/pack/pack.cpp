@@ -12,13 +12,14 @@
 
 #include "app_folder.h"
 #include "exe_identity.h"
+#include "executable_name.h"
 #include "file_util.h"
 #include "icon_image.h"
 #include "installers.h"
 #include "jar_listing.h"
 #include "pe_image.h"
 #include "runtime_image.h"
-#include "startup_cache.h"
+#include "runtime_layout.h"
 #include "startup_training.h"
 #include "utf8_text.h"
 #include "zip_archive.h"
@@ -48,10 +49,6 @@ PackOutcome failed(const std::string& message) { return {packFailed, "Error: " +
 bool exists(const std::string& path) {
   std::error_code code;
   return fs::exists(fs::symlink_status(pathOf(path), code));
-}
-
-std::string launcherFile(const PackOptions& options) {
-  return options.name + (options.target == PackTarget::Windows ? ".exe" : "");
 }
 
 std::string zipName(const PackOptions& options) {
@@ -149,8 +146,7 @@ PackOutcome checkFiles(const PackOptions& options, const std::string& toolFolder
                        Inputs* inputs) {
   inputs->launcher = options.launcher;
   if (inputs->launcher.empty())
-    inputs->launcher = textOf(pathOf(toolFolder) /
-                              (options.target == PackTarget::Windows ? "Vantrel.exe" : "vantrel"));
+    inputs->launcher = textOf(pathOf(toolFolder) / defaultLauncherFileName(options.target));
   std::string error;
   if (!options.icon.empty() && !loadIconImages(options.icon, &inputs->icon, &error))
     return badInput("cannot read the icon " + options.icon + ": " + error);
@@ -224,7 +220,7 @@ class FolderBuilder {
   }
 
   bool makeJre(std::string* error) {
-    return makeRuntime(options_, jarPaths(), at("jre"), progress_, error);
+    return makeRuntime(options_, jarPaths(), at(runtimeFolderName), progress_, error);
   }
 
   bool copyJars(std::string* error) {
@@ -237,7 +233,7 @@ class FolderBuilder {
   }
 
   bool copyLauncher(std::string* error) {
-    std::string target = at(launcherFile(options_));
+    std::string target = at(executableFileName(options_.name, options_.target));
     if (options_.target == PackTarget::Linux) return copyOneFile(inputs_.launcher, target, error);
     std::string written;
     if (!writeWholeFile(target, inputs_.brandedLauncher, error)) return false;
@@ -253,8 +249,10 @@ class FolderBuilder {
       splash = textOf(pathOf(options_.splash).filename());
       if (!copyOneFile(options_.splash, at(splash), error)) return false;
     }
+    // What the launcher will read is read before the folder goes into place.
     return writeWholeFile(at("config.json"), configurationText(options_, inputs_.jars, splash),
-                          error);
+                          error) &&
+           readsBackAsWritten(folder_, options_, inputs_.jars, splash, error);
   }
 
   bool writeDesktopFiles(std::string* error) {
@@ -267,7 +265,7 @@ class FolderBuilder {
   /// With --startup-cache for this machine: the training run, once the
   /// folder is complete. Its scratch folder lies beside the output.
   bool recordCache(std::string* error) {
-    if (!options_.startupCache || options_.target != hostTarget()) return true;
+    if (!options_.startupCache || options_.target != hostOs) return true;
     const std::string scratch = temporaryPath(options_, "training");
     const bool recorded = recordStartupCache(options_, folder_, scratch, progress_, error);
     std::error_code code;
@@ -349,7 +347,8 @@ PackOutcome buildAndPlace(const PackOptions& options, const Inputs& inputs,
     installers.push_back(std::make_unique<Staged>(output.temporaryPath));
   ok = ok && buildInstallers(inputs.installers, options, folder.path(), inputs.icon, work.path(),
                              progress, stop, &error);
-  unsigned long long runtimeSize = ok ? folderSize(textOf(pathOf(folder.path()) / "jre")) : 0;
+  unsigned long long runtimeSize =
+      ok ? folderSize(textOf(pathOf(folder.path()) / runtimeFolderName)) : 0;
   ok = ok && moveIntoPlace(folder.path(), inputs.finalFolder, options, &error) &&
        (!zip || moveIntoPlace(zip->path(), inputs.zipPath, options, &error));
   for (const InstallerOutput& output : inputs.installers.outputs)

@@ -193,9 +193,9 @@ std::string checkRequired(const RawOptions& raw) {
 std::string checkTraining(const RawOptions& raw, PackOptions* options) {
   options->trainingArgs = raw.trainingArgs;
   const bool training = raw.trainingSeconds || !raw.trainingArgs.empty();
-  if (training && (!raw.startupCache || options->target != hostTarget()))
+  if (training && (!raw.startupCache || options->target != hostOs))
     return std::string("Options --training-arg and --training-seconds need --startup-cache "
-                       "and the target ") + targetName(hostTarget());
+                       "and the target ") + targetName(hostOs);
   if (!raw.trainingSeconds) return "";
   const std::string seconds = raw.trainingSeconds;
   if (seconds.empty() || seconds.size() > 5 ||
@@ -236,7 +236,7 @@ std::string fillOptions(const RawOptions& raw, PackOptions* options) {
   options->mainClass = raw.mainClass;
   options->input = raw.input;
   options->output = raw.output;
-  options->target = hostTarget();
+  options->target = hostOs;
   std::string target = text(raw.target);
   if (target == "windows") options->target = PackTarget::Windows;
   else if (target == "linux") options->target = PackTarget::Linux;
@@ -267,14 +267,6 @@ std::string fillOptions(const RawOptions& raw, PackOptions* options) {
 }
 
 }  // namespace
-
-PackTarget hostTarget() {
-#ifdef _WIN32
-  return PackTarget::Windows;
-#else
-  return PackTarget::Linux;
-#endif
-}
 
 const char* targetName(PackTarget target) {
   return target == PackTarget::Windows ? "windows" : "linux";
@@ -308,6 +300,7 @@ PackCommandLine parsePackCommandLine(const std::vector<std::string>& arguments) 
     return result;
   }
   std::vector<char*> vector;
+  vector.reserve(arguments.size() + 1);
   for (const std::string& argument : arguments)
     vector.push_back(const_cast<char*>(argument.c_str()));
   vector.push_back(nullptr);

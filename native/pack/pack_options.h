@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
-enum class PackTarget { Linux, Windows };
+#include "target_os.h"
+
+/// The system the app folder is made for.
+using PackTarget = TargetOs;
 
 /// A kind of document the installed application opens: "EXT:DESCRIPTION[:MIME-TYPE]".
 struct FileAssociation {
@@ -57,9 +60,6 @@ struct PackCommandLine {
   std::string error;
   std::string help;
 };
-
-/// The platform this build of vantrel-pack runs on.
-PackTarget hostTarget();
 
 /// "linux" or "windows".
 const char* targetName(PackTarget target);

@@ -1,22 +1,15 @@
 // Copying or linking the runtime of a packaged application.
 #include "runtime_image.h"
 
-#include <cstdlib>
-
+#include "executable_name.h"
 #include "file_util.h"
 #include "process.h"
-#include "startup_cache.h"
+#include "runtime_layout.h"
 
 namespace {
 
-#ifdef _WIN32
-const char toolSuffix[] = ".exe";
-#else
-const char toolSuffix[] = "";
-#endif
-
 std::string toolOf(const std::string& jdk, const std::string& tool) {
-  return textOf(pathOf(jdk) / "bin" / (tool + toolSuffix));
+  return textOf(pathOf(jdk) / "bin" / executableFileName(tool, hostOs));
 }
 
 std::string joined(const std::vector<std::string>& items) {
@@ -65,7 +58,7 @@ bool findModules(const std::string& jdk, const std::vector<std::string>& jars,
 
 bool linkRuntime(const PackOptions& options, const std::string& modules,
                  const std::string& destination, std::ostream& progress, std::string* error) {
-  bool native = options.target == hostTarget();
+  bool native = options.target == hostOs;
   progress << "Linking a runtime with jlink (" << modules << ") ..." << std::endl;
   std::vector<std::string> command = {toolOf(options.jdk, "jlink"), "--add-modules", modules,
                                       "--strip-debug", "--no-header-files", "--no-man-pages"};
@@ -79,10 +72,10 @@ bool linkRuntime(const PackOptions& options, const std::string& modules,
 
 bool checkRuntime(const PackOptions& options, const std::string& runtime, std::string* error) {
   std::error_code code;
-  if (std::filesystem::is_regular_file(pathOf(runtime) / runtimeLibrary(options.target), code))
-    return true;
-  *error = "the runtime " + runtime + " has no " + runtimeLibrary(options.target) +
-           ": it is not a " + targetName(options.target) + " runtime";
+  const char* library = runtimeLibraryIn(options.target);
+  if (std::filesystem::is_regular_file(pathOf(runtime) / library, code)) return true;
+  *error = "the runtime " + runtime + " has no " + library + ": it is not a " +
+           targetName(options.target) + " runtime";
   return false;
 }
 
@@ -92,7 +85,7 @@ bool checkJdk(const PackOptions& options, std::string* error) {
     *error = "no JDK at " + options.jdk + ": " + toolOf(options.jdk, "jlink") + " is missing";
     return false;
   }
-  if (options.target != hostTarget() && options.jmods.empty()) {
+  if (options.target != hostOs && options.jmods.empty()) {
     *error = std::string("a ") + targetName(options.target) + " runtime needs --jmods DIR: "
              "the jmods folder of a " + targetName(options.target) +
              " JDK of the same version as " + options.jdk;
@@ -102,10 +95,6 @@ bool checkJdk(const PackOptions& options, std::string* error) {
 }
 
 }  // namespace
-
-const char* runtimeLibrary(PackTarget target) {
-  return target == PackTarget::Windows ? "bin/server/jvm.dll" : "lib/server/libjvm.so";
-}
 
 bool makeRuntime(const PackOptions& options, const std::vector<std::string>& jars,
                  const std::string& destination, std::ostream& progress, std::string* error) {

@@ -19,6 +19,3 @@ bool makeRuntime(const PackOptions& options, const std::vector<std::string>& jar
 /// folder holds the target's runtime library, or --jdk has jlink (and
 /// --jmods is given for another platform). False with the reason.
 bool checkRuntimeInputs(const PackOptions& options, std::string* error);
-
-/// The runtime library a launcher of `target` loads, relative to the runtime.
-const char* runtimeLibrary(PackTarget target);

@@ -4,6 +4,7 @@
 
 #include "cache_files.h"
 #include "child_process.h"
+#include "executable_name.h"
 #include "file_system.h"
 #include "file_util.h"
 #include "startup_cache.h"
@@ -21,7 +22,7 @@ std::vector<std::string> trainingEnvironment(const PackOptions& options,
   std::vector<std::string> changes = {
       std::string(trainingRunVariable) + "=" + std::to_string(options.trainingSeconds),
       "JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS", "JDK_JAVA_OPTIONS"};
-  if (hostTarget() == PackTarget::Windows) {
+  if (hostOs == PackTarget::Windows) {
     changes.push_back("LOCALAPPDATA=" + cache);
     changes.push_back("APPDATA=" + config);
   } else {
@@ -79,8 +80,8 @@ bool recordStartupCache(const PackOptions& options, const std::string& folder,
            << " ..." << std::endl;
   std::error_code code;
   fs::create_directories(pathOf(scratch), code);
-  const std::string launcher = textOf(
-      pathOf(folder) / (options.name + (options.target == PackTarget::Windows ? ".exe" : "")));
+  const std::string launcher =
+      textOf(pathOf(folder) / executableFileName(options.name, options.target));
   settleTimes(folder, launcher);
   // -v: should no cache come of it, the launcher says why.
   std::vector<std::string> command = {launcher, "-c", "-v", "--"};

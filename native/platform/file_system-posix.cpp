@@ -15,7 +15,6 @@ FileStamp statFile(const std::string& path) {
   if (stat(path.c_str(), &status) != 0) return stamp;
   stamp.exists = true;
   stamp.directory = S_ISDIR(status.st_mode);
-  stamp.executable = S_ISREG(status.st_mode) && (status.st_mode & S_IXUSR);
   stamp.size = static_cast<uint64_t>(status.st_size);
   stamp.modified = static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000 +
                    status.st_mtim.tv_nsec;
@@ -97,5 +96,3 @@ std::string currentDirectory() {
 }
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(getpid()); }
-
-bool isAbsolutePath(const std::string& path) { return !path.empty() && path[0] == '/'; }

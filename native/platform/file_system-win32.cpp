@@ -4,24 +4,12 @@
 
 #include "wide_text-win32.h"
 
-namespace {
-
-bool endsWithExe(const std::string& path) {
-  if (path.size() < 4) return false;
-  std::string tail = path.substr(path.size() - 4);
-  for (char& c : tail) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return tail == ".exe";
-}
-
-}  // namespace
-
 FileStamp statFile(const std::string& path) {
   FileStamp stamp;
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExW(wideFromUtf8(path).c_str(), GetFileExInfoStandard, &data)) return stamp;
   stamp.exists = true;
   stamp.directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  stamp.executable = !stamp.directory && endsWithExe(path);
   stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   stamp.modified = static_cast<int64_t>(
       (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
@@ -127,8 +115,3 @@ std::string currentDirectory() {
 }
 
 unsigned long currentProcessId() { return GetCurrentProcessId(); }
-
-bool isAbsolutePath(const std::string& path) {
-  if (path.size() >= 2 && (path[0] == '\\' || path[0] == '/')) return true;
-  return path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
-}

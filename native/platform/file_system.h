@@ -11,7 +11,6 @@
 struct FileStamp {
   bool exists = false;
   bool directory = false;
-  bool executable = false;  ///< POSIX: the owner may run it; Windows: ends in ".exe"
   uint64_t size = 0;
   int64_t modified = 0;     ///< modification time in the system's own units
 };
@@ -41,10 +40,6 @@ bool removeFile(const std::string& path);
 /// The names of a folder's entries without "." and ".."; empty on failure.
 std::vector<std::string> listDirectory(const std::string& path);
 
-/// Reads a whole regular file (as openInputFile opens it); false when it
-/// cannot be opened or read.
-bool readWholeFile(const std::string& path, std::string& bytes);
-
 /// Sets the modification time of `path` to now.
 bool touchFile(const std::string& path);
 
@@ -72,13 +67,3 @@ std::string currentDirectory();
 
 /// This process's id, for file names no other process uses at the same time.
 unsigned long currentProcessId();
-
-/// True for an absolute path ("/x"; "C:\x", "\\server\x" on Windows).
-bool isAbsolutePath(const std::string& path);
-
-/// The folder separator: '\\' on Windows, '/' on POSIX.
-#ifdef _WIN32
-constexpr char pathSeparator = '\\';
-#else
-constexpr char pathSeparator = '/';
-#endif

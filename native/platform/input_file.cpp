@@ -10,15 +10,17 @@ std::string inputFileError(int error) {
   return std::strerror(error);
 }
 
-int readInputFile(const std::string& path, std::string* bytes, bool* opened) {
+int readInputFile(const std::string& path, std::string* bytes, bool* opened,
+                  unsigned long long limit) {
   errno = 0;
   std::FILE* file = openInputFile(path.c_str());
   *opened = file != nullptr;
   if (!file) return errno ? errno : EIO;
   char buffer[65536];
   size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes->append(buffer, n);
+  while (bytes->size() <= limit && (n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+    bytes->append(buffer, n);
   const int failure = std::ferror(file) ? (errno ? errno : EIO) : 0;
   std::fclose(file);
-  return failure;
+  return failure ? failure : bytes->size() > limit ? EFBIG : 0;
 }

@@ -17,6 +17,8 @@ std::FILE* openInputFile(const char* path);
 std::string inputFileError(int error);
 
 /// Reads the whole file `path` through openInputFile (binary, bytes as
-/// stored). Returns 0, or the errno of the failure; `opened` tells whether
-/// the file could be opened at all.
-int readInputFile(const std::string& path, std::string* bytes, bool* opened);
+/// stored). Returns 0, or the errno of the failure: EFBIG once the file has
+/// given more than `limit` bytes, where reading stops. `opened` tells
+/// whether the file could be opened at all.
+int readInputFile(const std::string& path, std::string* bytes, bool* opened,
+                  unsigned long long limit = ~0ULL);

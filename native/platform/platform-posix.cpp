@@ -14,8 +14,6 @@
 #include <iostream>
 #include <vector>
 
-const char* const vmRuntimeLibraryPath = "jre/lib/server/libjvm.so";
-
 bool changeWorkingDirectory(const std::string& directory) {
   return chdir(directory.c_str()) == 0;
 }
@@ -88,21 +86,22 @@ std::string executablePath() {
   }
 }
 
-bool loadVmRuntimeLibrary(const std::string& runtimeHome, VmEntryPoints* entryPoints) {
+bool loadVmRuntimeLibrary(const std::string& runtimeHome, const std::string& library,
+                          VmEntryPoints* entryPoints) {
   // The path holds a '/', so dlopen never searches LD_LIBRARY_PATH for it.
-  const std::string path = runtimeHome + "/lib/server/libjvm.so";
-  void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
-  if (!library) {
+  const std::string path = runtimeHome + '/' + library;
+  void* loaded = dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
+  if (!loaded) {
     rememberLoaderError(libraryErrorCode(path.c_str()));
-    reportSystemError("load libjvm.so");
+    reportSystemError(("load " + library.substr(library.rfind('/') + 1)).c_str());
     return false;
   }
-  entryPoints->getDefaultArgs = lookUpSymbol(library, "JNI_GetDefaultJavaVMInitArgs");
+  entryPoints->getDefaultArgs = lookUpSymbol(loaded, "JNI_GetDefaultJavaVMInitArgs");
   if (!entryPoints->getDefaultArgs) {
     reportSystemError("obtain JNI_GetDefaultJavaVMInitArgs address");
     return false;
   }
-  entryPoints->createVm = lookUpSymbol(library, "JNI_CreateJavaVM");
+  entryPoints->createVm = lookUpSymbol(loaded, "JNI_CreateJavaVM");
   if (!entryPoints->createVm) {
     reportSystemError("obtain JNI_CreateJavaVM address");
     return false;
@@ -177,6 +176,8 @@ std::string toUtf8(const char* text) {
   static const std::string codeset = userCodeset();
   if (codesetIsUtf8OrPlain(codeset)) return text;
   iconv_t converter = iconv_open("UTF-8", codeset.c_str());
+  // iconv_open fails with the handle (iconv_t)-1.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
   if (converter == reinterpret_cast<iconv_t>(-1)) return text;
   std::string result = convertWithIconv(converter, text);
   iconv_close(converter);

@@ -7,8 +7,6 @@
 
 #include "wide_text-win32.h"
 
-const char* const vmRuntimeLibraryPath = "jre\\bin\\server\\jvm.dll";
-
 namespace {
 
 /// The system's text for an error code, with its CR LF line end turned into
@@ -135,7 +133,8 @@ bool setEnvironmentVariable(const std::string& name, const std::string& value) {
 
 std::string executablePath() { return utf8FromWide(moduleFileName(nullptr)); }
 
-bool loadVmRuntimeLibrary(const std::string& runtimeHome, VmEntryPoints* entryPoints) {
+bool loadVmRuntimeLibrary(const std::string& runtimeHome, const std::string& library,
+                          VmEntryPoints* entryPoints) {
   // The runtime's own libraries (java.dll and others) live in jre\bin. Both
   // paths are made absolute: LoadLibrary would search for a relative one
   // along the search path, PATH included.
@@ -146,13 +145,14 @@ bool loadVmRuntimeLibrary(const std::string& runtimeHome, VmEntryPoints* entryPo
     reportSystemErrorAbout("SetDllDirectory", utf8FromWide(binDirectory));
     return false;
   }
-  const std::wstring path = binDirectory + L"\\server\\jvm.dll";
-  HMODULE library = LoadLibraryExW(path.c_str(), nullptr, 0);
-  if (!library) {
-    reportSystemErrorAbout("load jvm.dll", utf8FromWide(path));
+  const std::wstring path = home + L"\\" + wideFromUtf8(library);
+  HMODULE loaded = LoadLibraryExW(path.c_str(), nullptr, 0);
+  if (!loaded) {
+    reportSystemErrorAbout(("load " + library.substr(library.rfind('\\') + 1)).c_str(),
+                           utf8FromWide(path));
     return false;
   }
-  return findEntryPoints(library, entryPoints);
+  return findEntryPoints(loaded, entryPoints);
 }
 
 void reportSystemError(const char* description) {

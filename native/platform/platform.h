@@ -12,9 +12,6 @@ constexpr char pathListSeparator = ';';
 constexpr char pathListSeparator = ':';
 #endif
 
-/// The Java runtime library, relative to the working directory.
-extern const char* const vmRuntimeLibraryPath;
-
 /// The running program's own file as an absolute path (UTF-8 on Windows),
 /// taken from the system (/proc/self/exe, GetModuleFileNameW), never from
 /// argv[0]: symbolic links are resolved on POSIX. Empty when unknown.
@@ -47,11 +44,14 @@ struct VmEntryPoints {
   void* createVm = nullptr;
 };
 
-/// Loads the Java runtime library of the runtime folder `runtimeHome` (its
-/// "jre": lib/server/libjvm.so, or bin\server\jvm.dll with bin as the folder
-/// of its own DLLs) and finds its two entry points. On failure the system's
-/// error has been reported (reportSystemError) and false returned.
-bool loadVmRuntimeLibrary(const std::string& runtimeHome, VmEntryPoints* entryPoints);
+/// Loads the Java runtime library `library` (a path relative to the runtime
+/// folder `runtimeHome`, with the system's separators) and finds its two
+/// entry points. On Windows the runtime's "bin" folder, which holds its own
+/// DLLs, becomes the folder DLLs are loaded from. On failure the system's
+/// error has been reported (reportSystemError, naming the library's file)
+/// and false returned.
+bool loadVmRuntimeLibrary(const std::string& runtimeHome, const std::string& library,
+                          VmEntryPoints* entryPoints);
 
 /// Writes "Error code [N] when trying to <description>: <system text>" to
 /// standard error for the calling thread's last error.
@@ -64,10 +64,11 @@ void reportSystemError(const char* description);
 std::string toUtf8(const char* text);
 
 /// Ends the process through the normal exit path (exit handlers run, streams
-/// are flushed). Every fatal error of the launcher ends here.
+/// are flushed). Only the entry points, the end of the VM task and the VM's
+/// exit hook call it; everything else returns its status to them.
 [[noreturn]] void exitProcess(int status);
 
-/// Test and fuzzing seam: a hook that exitProcess calls first. The hook must
-/// not return (a harness throws from it); if it does, the process exits.
+/// A hook that exitProcess calls first, such as the Windows entry's showing
+/// of a failure. The process exits when it returns.
 using ExitHook = void (*)(int status);
 void setExitHook(ExitHook hook);

@@ -4,6 +4,7 @@
 
 #include "file_lock.h"
 #include "file_system.h"
+#include "paths.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ bool isJobFile(const std::string& name) {
 int64_t ageOf(const std::string& path) { return secondsSinceModified(statFile(path)); }
 
 std::string inFolder(const std::string& folder, const std::string& name) {
-  return folder + pathSeparator + name;
+  return joinPath(folder, name);
 }
 
 /// The lock of a job file "PREFIX.PID.EXT": "PREFIX.lock".

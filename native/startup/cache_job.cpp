@@ -7,6 +7,7 @@
 #include "child_process.h"
 #include "file_lock.h"
 #include "file_system.h"
+#include "paths.h"
 #include "platform.h"
 
 namespace {
@@ -49,7 +50,7 @@ std::string keyPrefix(const CacheJob& job) {
 }
 
 std::string failureMark(const CacheJob& job) {
-  return job.cacheFolder + pathSeparator + keyPrefix(job) + ".failed";
+  return joinPath(job.cacheFolder, keyPrefix(job) + ".failed");
 }
 
 /// Runs the build; the archive under its final name, or empty.

@@ -4,7 +4,8 @@
 
 #include "checksum.h"
 #include "file_system.h"
-#include "startup_platform.h"
+#include "paths.h"
+#include "runtime_layout.h"
 
 namespace {
 
@@ -49,8 +50,7 @@ std::string portable(const std::string& text, const std::string& folder) {
 }
 
 std::string resolve(const CacheKeyInputs& inputs, const std::string& path) {
-  if (isAbsolutePath(path)) return path;
-  return inputs.workingDirectory + pathSeparator + path;
+  return isAbsolutePath(path) ? path : joinPath(inputs.workingDirectory, path);
 }
 
 std::string stampOf(const std::string& path) {
@@ -67,8 +67,8 @@ std::string portableKey(const CacheKeyInputs& inputs) {
   add(cacheFormat);
   add(inputs.releaseText);
   add(inputs.runtimeHome);
-  add(stampOf(inputs.runtimeHome + pathSeparator + runtimeLibraryInHome));
-  add(stampOf(inputs.runtimeHome + pathSeparator + runtimeModulesInHome));
+  add(stampOf(inRuntime(inputs.runtimeHome, runtimeLibraryIn(hostOs))));
+  add(stampOf(inRuntime(inputs.runtimeHome, runtimeModules)));
   add(inputs.workingDirectory);
   add(inputs.mainClass);
   add(std::to_string(inputs.classPath.size()));

@@ -2,8 +2,8 @@
 
 #include <climits>
 
-#include "file_system.h"
 #include "splash_library.h"
+#include "whole_file.h"
 
 namespace {
 
@@ -19,13 +19,13 @@ std::string showSplashScreen(const std::string& runtimeHome, const std::string& 
   // so the image and its name live as long as the process.
   static std::string image;
   static std::string name;
-  if (!readWholeFile(imagePath, image) || image.empty())
+  std::string error;
+  if (!readWholeFile(imagePath, &image, &error) || image.empty())
     return "cannot read the splash image " + imagePath;
   if (!isKnownImage(image))
     return "the splash image " + imagePath + " is not a PNG, GIF or JPEG image";
   if (image.size() > INT_MAX) return "the splash image " + imagePath + " is too large";
   SplashEntryPoints splash;
-  std::string error;
   if (!loadSplashLibrary(runtimeHome, &splash, &error))
     return "cannot show the splash image: " + error;
   name = imagePath;

@@ -8,8 +8,10 @@
 #include "checksum.h"
 #include "child_process.h"
 #include "file_system.h"
+#include "paths.h"
 #include "platform.h"
-#include "startup_platform.h"
+#include "runtime_layout.h"
+#include "whole_file.h"
 
 namespace {
 
@@ -21,12 +23,11 @@ constexpr uint64_t minimumFreeBytes = 128ull << 20;
 constexpr int64_t touchInterval = 300;
 
 std::string inFolder(const std::string& folder, const std::string& name) {
-  return folder + pathSeparator + name;
+  return joinPath(folder, name);
 }
 
 std::string resolve(const StartupCacheRequest& request, const std::string& path) {
-  if (isAbsolutePath(path) || request.workingDirectory.empty()) return path;
-  return inFolder(request.workingDirectory, path);
+  return isAbsolutePath(path) ? path : joinPath(request.workingDirectory, path);
 }
 
 /// What every decision starts from.
@@ -82,7 +83,9 @@ std::string decide(const StartupCacheRequest& request, Facts& facts, StartupCach
   facts.runtimeHome = resolve(request, request.runtimeHome);
   CacheKeyInputs key;
   const std::string releasePath = inFolder(facts.runtimeHome, "release");
-  if (!readWholeFile(releasePath, key.releaseText)) return "cannot read " + releasePath;
+  std::string error;
+  if (!readWholeFile(releasePath, &key.releaseText, &error))
+    return "cannot read " + releasePath + ": " + error;
   facts.version = javaFeatureVersion(key.releaseText);
   plan.route = cacheRouteFor(facts.version, request.training);
   if (plan.route == CacheRoute::None)
@@ -217,7 +220,7 @@ void record(const StartupCacheRequest& request, const Facts& facts, StartupCache
   job.cacheFolder = folder;
   job.ownTag = facts.tag;
   job.java =
-      buildCommand(plan.route, facts.version, inFolder(facts.runtimeHome, javaProgramInHome),
+      buildCommand(plan.route, facts.version, inRuntime(facts.runtimeHome, javaProgramIn(hostOs)),
                    request.vmArgs, request.classPath, job.input, job.output, errorFileOf(facts));
 }
 
@@ -265,28 +268,6 @@ StartupCachePlan decideAndPrepare(const StartupCacheRequest& request, bool chang
 
 const char* const trainingRunVariable = "VANTREL_STARTUP_CACHE_TRAINING";
 
-int javaFeatureVersion(const std::string& releaseText) {
-  const std::string marker = "JAVA_VERSION=";
-  size_t at = releaseText.find(marker);
-  while (at != std::string::npos && at > 0 && releaseText[at - 1] != '\n')
-    at = releaseText.find(marker, at + 1);
-  if (at == std::string::npos) return 0;
-  size_t position = at + marker.size();
-  if (position < releaseText.size() && releaseText[position] == '"') ++position;
-  if (releaseText.compare(position, 2, "1.") == 0) position += 2;
-  int version = 0;
-  while (position < releaseText.size() && releaseText[position] >= '0' &&
-         releaseText[position] <= '9' && version < 100000)
-    version = version * 10 + (releaseText[position++] - '0');
-  return version;
-}
-
-int runtimeFeatureVersion(const std::string& runtimeHome) {
-  std::string release;
-  if (!readWholeFile(runtimeHome + pathSeparator + "release", release)) return 0;
-  return javaFeatureVersion(release);
-}
-
 CacheRoute cacheRouteFor(int featureVersion, bool shipped) {
   if (featureVersion >= 25 && shipped) return CacheRoute::AotCache;
   if (featureVersion >= 10) return CacheRoute::ClassList;
@@ -306,7 +287,7 @@ const char* describeRoute(CacheRoute route) {
 }
 
 std::string shippedCacheDirectory(const std::string& appDirectory) {
-  return appDirectory + pathSeparator + "startup-cache";
+  return joinPath(appDirectory, "startup-cache");
 }
 
 StartupCachePlan inspectStartupCache(const StartupCacheRequest& request) {

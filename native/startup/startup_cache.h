@@ -11,16 +11,10 @@
 #include "cache_job.h"
 #include "cache_options.h"
 #include "file_lock.h"
+#include "runtime_layout.h"
 
-/// The feature version of JAVA_VERSION in `releaseText` (a runtime's
-/// "release" file): "17.0.15" gives 17, "1.8.0_402" gives 8; 0 when absent.
-int javaFeatureVersion(const std::string& releaseText);
-
-/// The feature version of the runtime folder `runtimeHome` from its
-/// "release" file; 0 when the file or the version is missing.
-int runtimeFeatureVersion(const std::string& runtimeHome);
-
-/// The route of a cache recorded at the user's, or for shipping (`shipped`).
+/// The route of a cache recorded at the user's, or for shipping (`shipped`),
+/// for a runtime of `featureVersion` (javaFeatureVersion).
 CacheRoute cacheRouteFor(int featureVersion, bool shipped);
 
 /// "static class archive (...)", "AOT cache (...)", ... for messages.

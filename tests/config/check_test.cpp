@@ -8,6 +8,7 @@
 #include "config_test_support.h"
 #include "json.h"
 #include "platform.h"
+#include "runtime_layout.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ class CheckTest : public ConfigTest {
     ConfigTest::SetUp();
     // The user's own VM options file must not reach the checker.
     setenv("XDG_CONFIG_HOME", (directory_ / "home").c_str(), 1);
-    write(vmRuntimeLibraryPath, "");
+    write(inRuntime(runtimeFolderName, runtimeLibraryIn(hostOs)), "");
     write("app.jar", "");
   }
 

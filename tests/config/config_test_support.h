@@ -9,7 +9,8 @@
 #include <fstream>
 #include <string>
 
-#include "launch_settings.h"
+#include "launch_plan.h"
+#include "load_configuration.h"
 
 class ConfigTest : public testing::Test {
  protected:
@@ -24,7 +25,16 @@ class ConfigTest : public testing::Test {
   void TearDown() override {
     std::filesystem::current_path(original_);
     std::filesystem::remove_all(directory_);
-    launchSettings = LaunchSettings{};
+  }
+
+  /// Loads the configuration for `settings` as a launch does, "env" set in
+  /// this process: the planned settings, or the launch's exit status.
+  StepResult<LaunchSettings> load() {
+    StepResult<Configuration> configuration = loadConfiguration(settings);
+    if (configuration.stops()) return StepResult<LaunchSettings>::stop(*configuration.exitStatus);
+    const LaunchPlan plan = planLaunch(settings, std::move(configuration.value));
+    applyEnvironment(plan);
+    return {plan.settings, std::nullopt};
   }
 
   /// Writes `content` as the file `name` (binary), creating its directories.
@@ -34,6 +44,7 @@ class ConfigTest : public testing::Test {
     std::ofstream(name, std::ios::binary) << content;
   }
 
+  LaunchSettings settings;
   std::filesystem::path original_;
   std::filesystem::path directory_;
 };

@@ -1,5 +1,5 @@
 // The configuration loader: environment, VM options, main class, class path
-// and every way it ends the process.
+// and every way it ends the launch.
 #include "configuration.h"
 
 #include <stdlib.h>
@@ -11,27 +11,22 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-struct ExitCalled {};
-
-/// Loads the configuration, with exitProcess throwing ExitCalled; stores
-/// what was written to standard output and standard error.
-void loadCapturing(std::string& out, std::string& err) {
-  setExitHook([](int status) {
-    EXPECT_EQ(status, 1);
-    throw ExitCalled();
-  });
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
-  try {
-    loadConfiguration();
-  } catch (const ExitCalled&) {
+class LoadTest : public ConfigTest {
+ protected:
+  /// Loads the configuration; stores what was written to standard output
+  /// and standard error. A launch that ends, ends with status 1.
+  LaunchSettings loadCapturing(std::string& out, std::string& err) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const StepResult<LaunchSettings> result = load();
+    out = testing::internal::GetCapturedStdout();
+    err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(result.exitStatus.value_or(1), 1);
+    return result.value;
   }
-  out = testing::internal::GetCapturedStdout();
-  err = testing::internal::GetCapturedStderr();
-  setExitHook(nullptr);
-}
+};
 
-TEST_F(ConfigTest, SetsEnvInStoredOrderPrintingEachLineFirst) {
+TEST_F(LoadTest, SetsEnvInStoredOrderPrintingEachLineFirst) {
   struct Case {
     const char* env;
     const char* out;
@@ -44,7 +39,7 @@ TEST_F(ConfigTest, SetsEnvInStoredOrderPrintingEachLineFirst) {
   for (const Case& c : cases) {
     write("config.json",
           std::string(R"({"mainClass": "M", "classPath": [], "env": )") + c.env + "}");
-    launchSettings.verbose = true;
+    settings.verbose = true;
     std::string out, err;
     loadCapturing(out, err);
     EXPECT_EQ(out, c.out);
@@ -55,7 +50,7 @@ TEST_F(ConfigTest, SetsEnvInStoredOrderPrintingEachLineFirst) {
   EXPECT_STREQ(getenv("VT_E"), "");
 }
 
-TEST_F(ConfigTest, VmArgsOnlyWhenCommandLineGaveNoneAndTheUserFileBetween) {
+TEST_F(LoadTest, VmArgsOnlyWhenCommandLineGaveNoneAndTheUserFileBetween) {
   using namespace std::string_literals;
   struct Case {
     const char* vmArgs;    // the "vmArgs" member
@@ -90,11 +85,10 @@ TEST_F(ConfigTest, VmArgsOnlyWhenCommandLineGaveNoneAndTheUserFileBetween) {
               "}");
     std::filesystem::remove(userFile);
     if (c.userFile != "-") write(userFile, c.userFile);
-    launchSettings.vmArgs = c.before;
-    launchSettings.appName = "My App";
+    settings.vmArgs = c.before;
+    settings.appName = "My App";
     std::string out, err;
-    loadCapturing(out, err);
-    EXPECT_EQ(launchSettings.vmArgs, c.after) << c.vmArgs;
+    EXPECT_EQ(loadCapturing(out, err).vmArgs, c.after) << c.vmArgs;
     std::string expected = c.err;
     if (expected.find("@FILE@") != std::string::npos)
       expected.replace(expected.find("@FILE@"), 6, userFile);
@@ -109,7 +103,7 @@ TEST_F(ConfigTest, VmArgsOnlyWhenCommandLineGaveNoneAndTheUserFileBetween) {
   EXPECT_EQ(err, "Warning: failed to read VM options file " + userFile + ": Is a directory\n");
   std::filesystem::remove(userFile);
   write(userFile, "-Xmx2g");
-  launchSettings.verbose = true;
+  settings.verbose = true;
   loadCapturing(out, err);
   EXPECT_EQ(out, "Using VM options file " + userFile + " ...\n");
   unsetenv("XDG_CONFIG_HOME");
@@ -155,24 +149,24 @@ TEST_F(ConfigTest, MacrosExpandWhereTheyBelongAndNowhereElse) {
   EXPECT_EQ(readConfiguration(inputs).vmArgs[0], "-Dhome=$APPDIR");
 }
 
-TEST_F(ConfigTest, AcceptsEmptyMainClassAndReplacesClassPath) {
+TEST_F(LoadTest, AcceptsEmptyMainClassAndReplacesClassPath) {
   write("config.json", R"({"mainClass": "", "classPath": [], "extra": 1})");
-  launchSettings.mainClass = "old.Main";
-  launchSettings.classPath = {"old.jar"};
+  settings.mainClass = "old.Main";
+  settings.classPath = {"old.jar"};
   std::string out, err;
-  loadCapturing(out, err);
-  EXPECT_EQ(launchSettings.mainClass, "");
-  EXPECT_EQ(launchSettings.classPath, Strings{});
+  const LaunchSettings loaded = loadCapturing(out, err);
+  EXPECT_EQ(loaded.mainClass, "");
+  EXPECT_EQ(loaded.classPath, Strings{});
   EXPECT_EQ(out + err, "");
 }
 
-TEST_F(ConfigTest, SkipsValuesThatAreNotStringsWithAWarning) {
+TEST_F(LoadTest, SkipsValuesThatAreNotStringsWithAWarning) {
   write("my.json", R"({"env": {"VT_N": 1, "VT_OK": "x"}, "vmArgs": [true, "-Xa"],
                       "mainClass": "M", "classPath": [null, "a.jar", {}, [], 2.5]})");
-  launchSettings.configPath = "my.json";
+  settings.configPath = "my.json";
   unsetenv("VT_N");
   std::string out, err;
-  loadCapturing(out, err);
+  const LaunchSettings loaded = loadCapturing(out, err);
   const std::string expected = "expected a string, found ";
   EXPECT_EQ(err,
             "Warning: ignoring member 'VT_N' of 'env' in my.json: " + expected +
@@ -186,23 +180,23 @@ TEST_F(ConfigTest, SkipsValuesThatAreNotStringsWithAWarning) {
                 expected + "a number\n");
   EXPECT_EQ(getenv("VT_N"), nullptr);
   EXPECT_STREQ(getenv("VT_OK"), "x");
-  EXPECT_EQ(launchSettings.vmArgs, Strings{"-Xa"});
-  EXPECT_EQ(launchSettings.classPath, Strings{"a.jar"});
+  EXPECT_EQ(loaded.vmArgs, Strings{"-Xa"});
+  EXPECT_EQ(loaded.classPath, Strings{"a.jar"});
 }
 
-TEST_F(ConfigTest, NothingPrintedBeforeAMissingMainClass) {
+TEST_F(LoadTest, NothingPrintedBeforeAMissingMainClass) {
   write("config.json", R"({"vmArgs": ["-Xa"], "classPath": []})");
-  launchSettings.verbose = true;
+  settings.verbose = true;
   std::string out, err;
   loadCapturing(out, err);
   EXPECT_EQ(out, "");
   EXPECT_EQ(err, "Error: no 'mainClass' element found in config!\n");
 }
 
-TEST_F(ConfigTest, EndsTheProcessForAnUnusableConfiguration) {
-  const char* const loadFailed = "^Error: failed to load configuration: config\\.json\n$";
-  const char* const noMainClass = "^Error: no 'mainClass' element found in config!\n$";
-  const char* const noClassPath = "^Error: no 'classPath' array found in config!\n$";
+TEST_F(LoadTest, EndsTheLaunchForAnUnusableConfiguration) {
+  const char* const loadFailed = "Error: failed to load configuration: config.json\n";
+  const char* const noMainClass = "Error: no 'mainClass' element found in config!\n";
+  const char* const noClassPath = "Error: no 'classPath' array found in config!\n";
   struct Case {
     const char* content;  // nullptr: no file
     const char* message;
@@ -223,11 +217,15 @@ TEST_F(ConfigTest, EndsTheProcessForAnUnusableConfiguration) {
     SCOPED_TRACE(c.content ? c.content : "(no file)");
     std::filesystem::remove("config.json");
     if (c.content) write("config.json", c.content);
-    EXPECT_EXIT(loadConfiguration(), testing::ExitedWithCode(1), c.message);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(std::optional<int>(1), load().exitStatus);
+    EXPECT_EQ(c.message, testing::internal::GetCapturedStderr());
   }
-  launchSettings.configPath = "no such dir/My Config.json";
-  EXPECT_EXIT(loadConfiguration(), testing::ExitedWithCode(1),
-              "^Error: failed to load configuration: no such dir/My Config\\.json\n$");
+  settings.configPath = "no such dir/My Config.json";
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(std::optional<int>(1), load().exitStatus);
+  EXPECT_EQ("Error: failed to load configuration: no such dir/My Config.json\n",
+            testing::internal::GetCapturedStderr());
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 // subdirectory dir.txt. Missing pieces leave their files missing. (FIFOs and
 // devices are left to the hostile-input tests.)
 //
-// Each run starts from fresh settings and ends in a return or in the
-// loader's exit, which the exit hook turns into an exception. The variables
+// Each run starts from fresh settings and ends with the loader's result: the
+// planned settings, or the launch's end with status 1. The variables
 // of "env" go to a table of the harness instead of the process environment,
 // which keeps every value it was ever given and would grow without end. The
 // macros expand from the process environment, as in the launcher.
@@ -22,10 +22,10 @@
 #include <utility>
 #include <vector>
 
-#include "configuration.h"
 #include "fuzz_support.h"
 #include "json.h"
-#include "launch_settings.h"
+#include "launch_plan.h"
+#include "load_configuration.h"
 #include "macros.h"
 #include "platform.h"
 
@@ -98,19 +98,20 @@ std::vector<std::string> expectedVmArgs(const JsonValue& root, bool fromCommandL
   return expected;
 }
 
-/// What the loader must have found when it returned.
-void checkReturned(const std::string& configText, bool vmArgsFromCommandLine) {
+/// What the loader must have found when it returned `settings`.
+void checkReturned(const LaunchSettings& settings, const std::string& configText,
+                   bool vmArgsFromCommandLine) {
   const JsonDocument document = parseJson(configText.substr(0, configText.find('\0')));
   check(document.ok() && document.root().type() == JsonType::Object);
   const JsonValue root = document.root();
   JsonValue mainClass;
   check(member(root, "mainClass", JsonType::String, mainClass));
-  check(mainClass.text() == launchSettings.mainClass);
+  check(mainClass.text() == settings.mainClass);
   check(variablesSet == expectedVariables(root));
-  check(launchSettings.vmArgs == expectedVmArgs(root, vmArgsFromCommandLine));
-  for (const std::string& entry : launchSettings.classPath)
+  check(settings.vmArgs == expectedVmArgs(root, vmArgsFromCommandLine));
+  for (const std::string& entry : settings.classPath)
     check(!entry.empty() && entry.find('\0') == std::string::npos);
-  for (const std::string& option : launchSettings.vmArgs)
+  for (const std::string& option : settings.vmArgs)
     check(option.find('\0') == std::string::npos);
 }
 
@@ -156,7 +157,6 @@ void makePathsAbsolute(int argc, char** argv) {
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   makePathsAbsolute(*argc, *argv);
   enterDirectory();
-  setExitHook(throwExit);
   return 0;
 }
 
@@ -176,16 +176,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       unlink(inputFiles[i]);
   }
 
-  launchSettings = LaunchSettings();
-  launchSettings.verbose = data[0] & 1;
+  LaunchSettings settings;
+  settings.verbose = data[0] & 1;
   const bool vmArgsFromCommandLine = data[0] & 2;
-  if (vmArgsFromCommandLine) launchSettings.vmArgs.push_back("-Xcli");
+  if (vmArgsFromCommandLine) settings.vmArgs.push_back("-Xcli");
   variablesSet.clear();
-  try {
-    loadConfiguration();
-    checkReturned(pieces[0], vmArgsFromCommandLine);
-  } catch (const ExitRequest& request) {
-    check(request.status == 1);
+  StepResult<Configuration> configuration = loadConfiguration(settings);
+  if (configuration.stops()) {
+    check(*configuration.exitStatus == 1);
+    return 0;
   }
+  const LaunchPlan plan = planLaunch(std::move(settings), std::move(configuration.value));
+  applyEnvironment(plan);
+  checkReturned(plan.settings, pieces[0], vmArgsFromCommandLine);
   return 0;
 }

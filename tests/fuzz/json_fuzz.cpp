@@ -21,6 +21,7 @@
 #include "fuzz_support.h"
 #include "json.h"
 #include "json_inspect.h"
+#include "json_text.h"
 
 namespace {
 
@@ -180,23 +181,6 @@ class Walker {
   bool repeatedKeys_ = false;
 };
 
-void writeString(const std::string& bytes, std::string& out) {
-  out += '"';
-  for (unsigned char c : bytes) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", c);
-      out += escape;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  out += '"';
-}
-
 void writeDouble(uint64_t bits, std::string& out) {
   double value;
   std::memcpy(&value, &bits, sizeof value);
@@ -241,7 +225,7 @@ std::string writeJson(const std::vector<Event>& events) {
       case JsonType::False: out += "false"; break;
       case JsonType::True: out += "true"; break;
       case JsonType::String:
-        writeString(event.bytes, out);
+        appendJsonString(out, event.bytes);
         if (event.isKey) out += ':';
         break;
       case JsonType::Array:

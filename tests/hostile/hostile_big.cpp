@@ -10,9 +10,8 @@
 #include <cstring>
 #include <string>
 
-#include "configuration.h"
-#include "launch_settings.h"
-#include "platform.h"
+#include "launch_plan.h"
+#include "load_configuration.h"
 
 namespace {
 
@@ -71,11 +70,6 @@ void writeDeep(Writer& out) {
   writeTail(out);
 }
 
-[[noreturn]] void exitHook(int status) {
-  std::fprintf(stderr, "the configuration was refused (status %d)\n", status);
-  std::_Exit(1);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -96,10 +90,16 @@ int main(int argc, char** argv) {
     bytes = out.written();
   }
 
-  setExitHook(exitHook);
-  launchSettings.configPath = path;
+  LaunchSettings settings;
+  settings.configPath = path;
   const auto start = std::chrono::steady_clock::now();
-  loadConfiguration();
+  StepResult<Configuration> configuration = loadConfiguration(settings);
+  if (configuration.stops()) {
+    std::fprintf(stderr, "the configuration was refused (status %d)\n", *configuration.exitStatus);
+    return 1;
+  }
+  const LaunchSettings loaded =
+      planLaunch(std::move(settings), std::move(configuration.value)).settings;
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
@@ -107,9 +107,9 @@ int main(int argc, char** argv) {
               bytes / 1048576.0, seconds.count(), usage.ru_maxrss / 1024.0);
   unlink(path.c_str());
 
-  const bool right = launchSettings.mainClass == "app.Main" &&
-                     launchSettings.classPath.size() == kClassPathEntries &&
-                     launchSettings.classPath.back() == "lib/library-9999.jar";
+  const bool right = loaded.mainClass == "app.Main" &&
+                     loaded.classPath.size() == kClassPathEntries &&
+                     loaded.classPath.back() == "lib/library-9999.jar";
   if (!right) std::fprintf(stderr, "the configuration was misread\n");
   return right ? 0 : 1;
 }

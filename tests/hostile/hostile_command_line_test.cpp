@@ -6,8 +6,6 @@
 #include <vector>
 
 #include "command_line.h"
-#include "launch_settings.h"
-#include "platform.h"
 #include "tabopt.h"
 #include "tabopt_handlers.h"
 
@@ -25,7 +23,6 @@ std::vector<char*> vectorOf(std::vector<std::string>& arguments) {
 }
 
 TEST(HostileCommandLine, ThousandsOfOptionsAndMegabyteArguments) {
-  launchSettings = LaunchSettings();
   const std::string bigOption = "-Dbig=" + std::string(kMegabyte, 'o');
   const std::string bigArgument(kMegabyte, 'a');
   std::vector<std::string> arguments = {"/opt/app/vantrel", "-c", "-v", "-J", bigOption};
@@ -39,15 +36,17 @@ TEST(HostileCommandLine, ThousandsOfOptionsAndMegabyteArguments) {
   std::vector<char*> argv = vectorOf(arguments);
 
   testing::internal::CaptureStdout();
-  EXPECT_TRUE(parseCommandLine(static_cast<int>(arguments.size()), argv.data()));
+  const StepResult<LaunchSettings> result =
+      parseCommandLine(static_cast<int>(arguments.size()), argv.data(), LaunchSettings());
   testing::internal::GetCapturedStdout();
-  ASSERT_EQ(launchSettings.vmArgs.size(), kCount + 1u);
-  EXPECT_EQ(launchSettings.vmArgs.front(), bigOption);
-  EXPECT_EQ(launchSettings.vmArgs.back(), "-Dk4999=v");
-  ASSERT_EQ(launchSettings.javaArgs.size(), kCount + 1u);
-  EXPECT_EQ(launchSettings.javaArgs.front(), "arg0");
-  EXPECT_EQ(launchSettings.javaArgs.back(), bigArgument);
-  launchSettings = LaunchSettings();
+  EXPECT_FALSE(result.stops());
+  const LaunchSettings& settings = result.value;
+  ASSERT_EQ(settings.vmArgs.size(), kCount + 1u);
+  EXPECT_EQ(settings.vmArgs.front(), bigOption);
+  EXPECT_EQ(settings.vmArgs.back(), "-Dk4999=v");
+  ASSERT_EQ(settings.javaArgs.size(), kCount + 1u);
+  EXPECT_EQ(settings.javaArgs.front(), "arg0");
+  EXPECT_EQ(settings.javaArgs.back(), bigArgument);
 }
 
 TEST(HostileCommandLine, MegabyteOptionNameInTheErrorMessage) {

@@ -19,33 +19,28 @@ namespace {
 using Strings = std::vector<std::string>;
 using namespace std::string_literals;
 
-struct ExitCalled {};
-
 class HostileConfigTest : public ConfigTest {
  protected:
   void SetUp() override {
     ConfigTest::SetUp();
     alarm(20);
-    setExitHook([](int) { throw ExitCalled(); });
   }
   void TearDown() override {
     alarm(0);
-    setExitHook(nullptr);
     ConfigTest::TearDown();
   }
 
-  /// Loads config.json; returns standard error, and whether it ended with an exit.
-  std::string load(bool* exited = nullptr) {
+  /// Loads config.json into `loaded`; returns standard error, and whether
+  /// the launch ended there.
+  std::string loadReporting(bool* exited = nullptr) {
     testing::internal::CaptureStderr();
-    bool ended = false;
-    try {
-      loadConfiguration();
-    } catch (const ExitCalled&) {
-      ended = true;
-    }
-    if (exited) *exited = ended;
+    const StepResult<LaunchSettings> result = load();
+    loaded = result.value;
+    if (exited) *exited = result.stops();
     return testing::internal::GetCapturedStderr();
   }
+
+  LaunchSettings loaded;
 };
 
 std::string withSeparator(std::string text) {
@@ -61,7 +56,7 @@ TEST_F(HostileConfigTest, ArgumentFilesThatAreNoPlainFiles) {
   std::filesystem::create_symlink("/dev/zero", "zero.txt");  // never ends
   write("config.json", R"({"mainClass": "M", "classPath":
       ["a.jar", "fifo.txt", "dir.txt", "loop.txt", "zero.txt", "b.jar"]})");
-  EXPECT_EQ(load(),
+  EXPECT_EQ(loadReporting(),
             "Warning: failed to read class path argument file fifo.txt: Is a FIFO or "
             "socket, not a file\n"
             "Warning: failed to read class path argument file dir.txt: Is a directory\n"
@@ -69,16 +64,16 @@ TEST_F(HostileConfigTest, ArgumentFilesThatAreNoPlainFiles) {
             "of symbolic links\n"
             "Warning: failed to read class path argument file zero.txt: Is a device, "
             "not a file\n");
-  EXPECT_EQ(launchSettings.classPath, (Strings{"a.jar", "b.jar"}));
+  EXPECT_EQ(loaded.classPath, (Strings{"a.jar", "b.jar"}));
 }
 
 TEST_F(HostileConfigTest, ConfigurationsThatAreNoPlainFilesFailPromptly) {
   ASSERT_EQ(mkfifo("fifo.json", 0600), 0);
   std::filesystem::create_directory("dir.json");
   for (const char* path : {"fifo.json", "dir.json", "/dev/zero"}) {
-    launchSettings.configPath = path;
+    settings.configPath = path;
     bool exited = false;
-    EXPECT_EQ(load(&exited), "Error: failed to load configuration: "s + path + "\n");
+    EXPECT_EQ(loadReporting(&exited), "Error: failed to load configuration: "s + path + "\n");
     EXPECT_TRUE(exited);
   }
 }
@@ -90,11 +85,11 @@ TEST_F(HostileConfigTest, ConfigurationFromAPipeIsRefusedEvenWithAWriter) {
   ASSERT_GE(writer, 0);
   const std::string text = R"({"mainClass": "Piped", "classPath": []})";
   ASSERT_EQ(::write(writer, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-  launchSettings.configPath = "pipe.json";
+  settings.configPath = "pipe.json";
   bool exited = false;
-  EXPECT_EQ(load(&exited), "Error: failed to load configuration: pipe.json\n");
+  EXPECT_EQ(loadReporting(&exited), "Error: failed to load configuration: pipe.json\n");
   EXPECT_TRUE(exited);
-  EXPECT_EQ(launchSettings.mainClass, "");
+  EXPECT_EQ(loaded.mainClass, "");
   close(writer);
 }
 
@@ -106,7 +101,7 @@ TEST_F(HostileConfigTest, TextsWithNulBytesAreSkippedWithAWarning) {
       "classPath": ["a\u0000.jar", "deps.txt", "b.jar"],
       "vmArgs": ["-Dx=a\u0000b", "-Xmx1g"],
       "env": {"VH_N\u0000X": "v", "VH_V": "a\u0000b", "VH_OK": "ok"}})");
-  EXPECT_EQ(load(),
+  EXPECT_EQ(loadReporting(),
             "Warning: ignoring member 'VH_V' of 'env' in config.json: it holds a NUL byte\n"
             "Warning: ignoring member 'VH_N\\u0000X' of 'env' in config.json: it holds a "
             "NUL byte\n"
@@ -118,8 +113,8 @@ TEST_F(HostileConfigTest, TextsWithNulBytesAreSkippedWithAWarning) {
   EXPECT_EQ(getenv("VH_N"), nullptr);
   EXPECT_EQ(getenv("VH_V"), nullptr);
   EXPECT_STREQ(getenv("VH_OK"), "ok");
-  EXPECT_EQ(launchSettings.vmArgs, Strings{"-Xmx1g"});
-  EXPECT_EQ(launchSettings.classPath, (Strings{"z.jar", "b.jar"}));
+  EXPECT_EQ(loaded.vmArgs, Strings{"-Xmx1g"});
+  EXPECT_EQ(loaded.classPath, (Strings{"z.jar", "b.jar"}));
 }
 
 TEST_F(HostileConfigTest, RawNulBytesEndTheText) {
@@ -134,7 +129,7 @@ TEST_F(HostileConfigTest, RawNulBytesEndTheText) {
   for (const auto& c : cases) {
     write("config.json", c.file);
     bool exited = false;
-    load(&exited);
+    loadReporting(&exited);
     EXPECT_EQ(exited, !c.loads);
   }
 }
@@ -144,10 +139,10 @@ TEST_F(HostileConfigTest, InvalidUtf8PassesThroughUnchanged) {
   write("config.json",
         "{\"mainClass\": \"\xff\xfe\", \"classPath\": [\"\xc3\", \"deps.txt\"],"
         " \"vmArgs\": [\"-D\xc0\x80\"], \"env\": {\"VH_\xff\": \"\xc0\x80\xed\xa0\x80\"}}");
-  EXPECT_EQ(load(), "");
-  EXPECT_EQ(launchSettings.mainClass, "\xff\xfe");
-  EXPECT_EQ(launchSettings.classPath, (Strings{"\xc3", "\xfe.jar"}));
-  EXPECT_EQ(launchSettings.vmArgs, Strings{"-D\xc0\x80"});
+  EXPECT_EQ(loadReporting(), "");
+  EXPECT_EQ(loaded.mainClass, "\xff\xfe");
+  EXPECT_EQ(loaded.classPath, (Strings{"\xc3", "\xfe.jar"}));
+  EXPECT_EQ(loaded.vmArgs, Strings{"-D\xc0\x80"});
   EXPECT_STREQ(getenv("VH_\xff"), "\xc0\x80\xed\xa0\x80");
 }
 
@@ -156,9 +151,9 @@ TEST_F(HostileConfigTest, InvalidUtf8PassesThroughUnchanged) {
 TEST_F(HostileConfigTest, RefusedEnvironmentNamesDoNotStopTheOthers) {
   write("config.json", R"({"mainClass": "M", "classPath": [],
       "env": {"": "empty", "=": "equals", "VH=X": "inside", "VH_AFTER": "set"}})");
-  launchSettings.verbose = true;
+  settings.verbose = true;
   testing::internal::CaptureStdout();
-  EXPECT_EQ(load(), "");
+  EXPECT_EQ(loadReporting(), "");
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "Setting up env...\n  =empty\n  ==equals\n  VH=X=inside\n  VH_AFTER=set\n");
   EXPECT_EQ(getenv("VH"), nullptr);

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "command_line.h"
 #include "failing_allocation.h"
 #include "launcher_test_support.h"
 
@@ -11,20 +10,7 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-/// Calls parseCommandLine with a null-terminated copy of `arguments`.
-bool parse(const Strings& arguments) {
-  static Strings storage;
-  static std::vector<char*> argv;
-  storage = arguments;
-  argv.clear();
-  for (std::string& argument : storage) argv.push_back(&argument[0]);
-  argv.push_back(nullptr);
-  return parseCommandLine(static_cast<int>(storage.size()), argv.data());
-}
-
-class CommandLineTest : public LauncherTest {};
-
-TEST_F(CommandLineTest, ProgramPathGivesDirectoryAndName) {
+TEST(CommandLine, ProgramPathGivesDirectoryAndName) {
   struct Case {
     const char* path;
     const char* directory;
@@ -40,15 +26,23 @@ TEST_F(CommandLineTest, ProgramPathGivesDirectoryAndName) {
       {"", "", ""},
   };
   for (const Case& c : cases) {
-    launchSettings = LaunchSettings();
-    EXPECT_TRUE(parse({c.path}));
-    EXPECT_EQ(c.directory, launchSettings.workingDirectory) << c.path;
-    EXPECT_EQ(c.name, launchSettings.programName) << c.path;
-    EXPECT_TRUE(launchSettings.javaArgs.empty());
+    const StepResult<LaunchSettings> result = parse({c.path});
+    EXPECT_FALSE(result.stops());
+    EXPECT_EQ(c.directory, result.value.workingDirectory) << c.path;
+    EXPECT_EQ(c.name, result.value.programName) << c.path;
+    EXPECT_TRUE(result.value.javaArgs.empty());
   }
+  // The launcher's own file names the app, and its folder is the working
+  // directory; a file without a folder tells nothing.
+  const LaunchSettings own =
+      parse({"C:\\Other\\x.exe"}, settingsOfLauncher("/opt/My App/Tool.EXE")).value;
+  EXPECT_EQ("/opt/My App", own.workingDirectory);
+  EXPECT_EQ("Tool", own.appName);
+  EXPECT_EQ("x.exe", own.programName);
+  EXPECT_EQ("", settingsOfLauncher("Tool.exe").appName);
 }
 
-TEST_F(CommandLineTest, RoutesArgumentsAndAppliesOptions) {
+TEST(CommandLine, RoutesArgumentsAndAppliesOptions) {
   struct Case {
     Strings arguments;
     const char* workingDirectory;
@@ -78,28 +72,29 @@ TEST_F(CommandLineTest, RoutesArgumentsAndAppliesOptions) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.arguments));
-    launchSettings = LaunchSettings();
     Strings arguments = {"/app/vantrel"};
     arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
     testing::internal::CaptureStdout();
-    EXPECT_TRUE(parse(arguments));
+    const StepResult<LaunchSettings> result = parse(arguments);
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(c.workingDirectory, launchSettings.workingDirectory);
-    EXPECT_EQ(c.configPath, launchSettings.configPath);
-    EXPECT_EQ(c.verbose, launchSettings.verbose);
-    EXPECT_EQ(c.vmArgs, launchSettings.vmArgs);
-    EXPECT_EQ(c.javaArgs, launchSettings.javaArgs);
+    EXPECT_FALSE(result.stops());
+    const LaunchSettings& settings = result.value;
+    EXPECT_EQ(c.workingDirectory, settings.workingDirectory);
+    EXPECT_EQ(c.configPath, settings.configPath);
+    EXPECT_EQ(c.verbose, settings.verbose);
+    EXPECT_EQ(c.vmArgs, settings.vmArgs);
+    EXPECT_EQ(c.javaArgs, settings.javaArgs);
   }
 }
 
-TEST_F(CommandLineTest, VerboseLinesComeInFixedOrder) {
+TEST(CommandLine, VerboseLinesComeInFixedOrder) {
   testing::internal::CaptureStdout();
-  EXPECT_TRUE(parse({"vantrel", "-c", "--config=alt.json", "--cwd=/d", "-v"}));
+  EXPECT_FALSE(parse({"vantrel", "-c", "--config=alt.json", "--cwd=/d", "-v"}).stops());
   EXPECT_EQ("Using working directory /d ...\nUsing configuration file alt.json ...\n",
             testing::internal::GetCapturedStdout());
 }
 
-TEST_F(CommandLineTest, ErrorsEndTheProcess) {
+TEST(CommandLine, ErrorsEndTheLaunch) {
   struct Case {
     Strings arguments;
     const char* message;
@@ -116,26 +111,27 @@ TEST_F(CommandLineTest, ErrorsEndTheProcess) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
-    launchSettings = LaunchSettings();
     Strings arguments = {"vantrel"};
     arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    EXPECT_EQ(1, exitStatusOf([&] { parse(arguments); }));
+    EXPECT_EQ(std::optional<int>(1), parse(arguments).exitStatus);
     EXPECT_EQ(c.message, testing::internal::GetCapturedStderr());
     EXPECT_EQ("", testing::internal::GetCapturedStdout());
   }
 }
 
-TEST_F(CommandLineTest, NoParserContextEndsTheProcessInEveryMode) {
+TEST(CommandLine, NoParserContextEndsTheLaunchInEveryMode) {
   for (const Strings& arguments : {Strings{"vantrel"}, Strings{"vantrel", "x"},
                                    Strings{"vantrel", "-c", "--help"}}) {
+    ArgumentVector argv(arguments);
     testing::internal::CaptureStderr();
-    int status = exitStatusOf([&] {
+    std::optional<int> status;
+    {
       FailingAllocation failing(1, true);
-      parse(arguments);
-    });
-    EXPECT_EQ(1, status);
+      status = parseCommandLine(argv.count(), argv.data(), LaunchSettings()).exitStatus;
+    }
+    EXPECT_EQ(std::optional<int>(1), status);
     EXPECT_EQ("Error: failed to parse command line!\n", testing::internal::GetCapturedStderr());
   }
 }
@@ -167,20 +163,20 @@ const char helpScreen[] =
     "      JVM argument\n"
     "\n";
 
-TEST_F(CommandLineTest, HelpShowsTheScreenAndAppliesNothing) {
+TEST(CommandLine, HelpShowsTheScreenAndAppliesNothing) {
   Strings helpRequests[] = {{"--cli", "--help", "x"},
                                {"-c", "-?", "x"},
                                {"-c", "-h", "--bad"},
                                {"-c", "-vh", "x"}};
   for (const Strings& request : helpRequests) {
-    launchSettings = LaunchSettings();
     Strings arguments = {"C:\\Apps\\launcher.exe"};
     arguments.insert(arguments.end(), request.begin(), request.end());
     testing::internal::CaptureStdout();
-    EXPECT_FALSE(parse(arguments));
+    const StepResult<LaunchSettings> result = parse(arguments);
+    EXPECT_EQ(std::optional<int>(1), result.exitStatus);
     EXPECT_EQ(helpScreen, testing::internal::GetCapturedStdout());
-    EXPECT_FALSE(launchSettings.verbose);
-    EXPECT_TRUE(launchSettings.javaArgs.empty());
+    EXPECT_FALSE(result.value.verbose);
+    EXPECT_TRUE(result.value.javaArgs.empty());
   }
 }
 

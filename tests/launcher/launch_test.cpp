@@ -1,4 +1,5 @@
 // The launch sequence with a runner that records instead of running the VM.
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -6,29 +7,27 @@
 #include <string>
 #include <vector>
 
-#include "launch.h"
-#include "launcher_test_support.h"
+#include "launcher.h"
+#include "platform.h"
 #include "vm_task.h"
 
 namespace {
 
-class LaunchTest : public LauncherTest {
+class LaunchTest : public testing::Test {
  protected:
   void SetUp() override {
-    LauncherTest::SetUp();
     char buffer[4096];
     ASSERT_NE(nullptr, getcwd(buffer, sizeof buffer));
     startDirectory = buffer;
     char pattern[] = "/tmp/vantrel-launch-XXXXXX";
     ASSERT_NE(nullptr, mkdtemp(pattern));
     appDirectory = pattern;
-    launchSettings.workingDirectory = appDirectory;
+    settings.workingDirectory = appDirectory;
   }
 
   void TearDown() override {
     ASSERT_EQ(0, chdir(startDirectory.c_str()));
     std::system(("rm -rf " + appDirectory).c_str());
-    LauncherTest::TearDown();
   }
 
   void writeConfig(const std::string& json) {
@@ -41,9 +40,10 @@ class LaunchTest : public LauncherTest {
     ASSERT_EQ(0, symlink(VANTREL_TEST_LIBJVM, (server + "/libjvm.so").c_str()));
   }
 
-  /// Launches with a runner that keeps the option strings and skips the task.
-  void launchRecording() {
-    launch([this](VmTask task, const JavaVMInitArgs& args) {
+  /// Launches with a runner that keeps the option strings and skips the
+  /// task; returns the exit status.
+  int launchRecording() {
+    return launch(settings, [this](VmTask task, const JavaVMInitArgs& args) {
       EXPECT_TRUE(static_cast<bool>(task));
       EXPECT_EQ(JNI_TRUE, args.ignoreUnrecognized);
       for (jint i = 0; i < args.nOptions; ++i) {
@@ -54,6 +54,7 @@ class LaunchTest : public LauncherTest {
     });
   }
 
+  LaunchSettings settings;
   std::string startDirectory;
   std::string appDirectory;
   std::vector<std::string> options;
@@ -62,7 +63,7 @@ class LaunchTest : public LauncherTest {
 TEST_F(LaunchTest, MissingRuntimeLibraryIsReported) {
   writeConfig(R"({"mainClass": "M", "classPath": ["a.jar"], "env": {"VANTREL_T": "1"}})");
   testing::internal::CaptureStderr();
-  EXPECT_EQ(1, exitStatusOf([this] { launchRecording(); }));
+  EXPECT_EQ(1, launchRecording());
   std::string err = testing::internal::GetCapturedStderr();
   EXPECT_EQ(0u, err.find("Error code [")) << err;
   EXPECT_NE(std::string::npos,
@@ -77,7 +78,7 @@ TEST_F(LaunchTest, BuildsTheOptionsAndCallsTheRunner) {
   writeConfig(R"({"mainClass": "app.Main", "classPath": ["a.jar", "", "b.jar"],
                   "vmArgs": ["-Xmx512m", ""]})");
   testing::internal::CaptureStderr();
-  launchRecording();
+  EXPECT_EQ(0, launchRecording());
   // An empty entry would put the working directory on the class path.
   EXPECT_EQ("Warning: ignoring element 2 of 'classPath' in config.json: it is empty\n",
             testing::internal::GetCapturedStderr());
@@ -88,10 +89,10 @@ TEST_F(LaunchTest, BuildsTheOptionsAndCallsTheRunner) {
 TEST_F(LaunchTest, VerboseLinesFollowTheSteps) {
   installRuntime();
   writeConfig(R"({"mainClass": "M", "classPath": []})");
-  launchSettings.verbose = true;
-  launchSettings.vmArgs = {"-Xmx512m"};
+  settings.verbose = true;
+  settings.vmArgs = {"-Xmx512m"};
   testing::internal::CaptureStdout();
-  launchRecording();
+  EXPECT_EQ(0, launchRecording());
   EXPECT_EQ("Changing working directory to " + appDirectory + " ...\nUsing Java runtime " +
                 appDirectory + "/jre ...\nLoading JVM runtime library ...\nPassing VM options ...\n"
                 "  # -Xmx512m\n",
@@ -100,10 +101,10 @@ TEST_F(LaunchTest, VerboseLinesFollowTheSteps) {
 }
 
 TEST_F(LaunchTest, UnenterableDirectoryIsAWarning) {
-  launchSettings.workingDirectory = appDirectory + "/missing";
-  launchSettings.configPath = appDirectory + "/none.json";
+  settings.workingDirectory = appDirectory + "/missing";
+  settings.configPath = appDirectory + "/none.json";
   testing::internal::CaptureStderr();
-  EXPECT_EQ(1, exitStatusOf([this] { launchRecording(); }));
+  EXPECT_EQ(1, launchRecording());
   EXPECT_EQ("Warning: failed to change working directory to " + appDirectory +
                 "/missing\nError: failed to load configuration: " + appDirectory +
                 "/none.json\n",

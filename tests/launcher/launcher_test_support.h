@@ -1,35 +1,33 @@
-// Shared helpers of the launcher tests: exits become exceptions, and the
-// process-wide settings start afresh for every test.
+// Shared helpers of the launcher tests.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include "launch_settings.h"
-#include "platform.h"
+#include <optional>
+#include <string>
+#include <vector>
 
-/// Thrown by the exit hook in place of ending the process.
-struct ProcessExit {
-  int status;
+#include "command_line.h"
+
+/// A null-terminated argument vector over copies of `arguments`.
+class ArgumentVector {
+ public:
+  explicit ArgumentVector(std::vector<std::string> arguments)
+      : storage_(std::move(arguments)) {
+    for (std::string& argument : storage_) pointers_.push_back(&argument[0]);
+    pointers_.push_back(nullptr);
+  }
+  int count() const { return static_cast<int>(storage_.size()); }
+  char** data() { return pointers_.data(); }
+
+ private:
+  std::vector<std::string> storage_;
+  std::vector<char*> pointers_;
 };
 
-inline void throwProcessExit(int status) { throw ProcessExit{status}; }
-
-class LauncherTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    launchSettings = LaunchSettings();
-    setExitHook(throwProcessExit);
-  }
-  void TearDown() override { setExitHook(nullptr); }
-};
-
-/// Runs `body`, which must end the process, and returns the exit status.
-template <typename Body>
-int exitStatusOf(Body body) {
-  try {
-    body();
-  } catch (const ProcessExit& exit) {
-    return exit.status;
-  }
-  return -1;
+/// parseCommandLine over `arguments`, on top of the launcher's settings `own`.
+inline StepResult<LaunchSettings> parse(const std::vector<std::string>& arguments,
+                                        LaunchSettings own = LaunchSettings()) {
+  ArgumentVector argv(arguments);
+  return parseCommandLine(argv.count(), argv.data(), std::move(own));
 }

@@ -1,10 +1,11 @@
 // The VM task driven by a hand-made JNI that records every call.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "launcher_test_support.h"
 #include "vm_task.h"
 
 namespace {
@@ -135,12 +136,11 @@ jint JNICALL createVm(JavaVM** vm, void** env, void* args) {
   return JNI_OK;
 }
 
-class VmTaskTest : public LauncherTest {
+class VmTaskTest : public testing::Test {
  protected:
   void SetUp() override {
-    LauncherTest::SetUp();
     fake = FakeJni();
-    launchSettings.mainClass = "app.Outer$Inner";
+    settings.mainClass = "app.Outer$Inner";
   }
 
   /// Runs the task over two options; returns the exit status.
@@ -149,7 +149,7 @@ class VmTaskTest : public LauncherTest {
     options[0] = {copy("-Djava.class.path=a.jar"), nullptr};
     options[1] = {copy("-Xmx1g"), nullptr};
     args = JavaVMInitArgs{JNI_VERSION_1_8, 2, options, JNI_TRUE};
-    int status = exitStatusOf([&] { runVmTask(createVm, args, 2, options); });
+    int status = runVmTask(settings, createVm, args, 2, options);
     // The options are released only on a run that got past main.
     if (fake.calls.empty() || fake.calls.back() != "DestroyJavaVM")
       releaseVmOptions(2, options);
@@ -160,11 +160,12 @@ class VmTaskTest : public LauncherTest {
     return std::strcpy(new char[std::strlen(text) + 1], text);
   }
 
+  LaunchSettings settings;
   JavaVMInitArgs args{};
 };
 
 TEST_F(VmTaskTest, RunsMainAndDestroysTheVm) {
-  launchSettings.javaArgs = {"one", "\xF0\x9F\x98\x80"};
+  settings.javaArgs = {"one", "\xF0\x9F\x98\x80"};
   EXPECT_EQ(0, run());
   std::vector<std::string> expected = {
       "JNI_CreateJavaVM 2",
@@ -184,7 +185,7 @@ TEST_F(VmTaskTest, RunsMainAndDestroysTheVm) {
 
 TEST_F(VmTaskTest, PendingExceptionGivesStatusOneAfterDestroy) {
   fake.throwInMain = true;
-  launchSettings.verbose = true;
+  settings.verbose = true;
   testing::internal::CaptureStdout();
   EXPECT_EQ(1, run());
   std::string out = testing::internal::GetCapturedStdout();
@@ -255,8 +256,8 @@ TEST_F(VmTaskTest, FailuresEndWithTheirMessage) {
     SCOPED_TRACE(c.failAt);
     fake = FakeJni();
     fake.failAt = c.failAt;
-    launchSettings.mainClass = c.mainClass;
-    launchSettings.javaArgs = {"x"};
+    settings.mainClass = c.mainClass;
+    settings.javaArgs = {"x"};
     testing::internal::CaptureStderr();
     EXPECT_EQ(1, run());
     EXPECT_EQ(c.message, testing::internal::GetCapturedStderr());

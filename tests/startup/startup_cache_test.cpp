@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cache_key.h"
+#include "runtime_layout.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
-// The launcher's process-wide settings, filled by the command line and the
-// configuration file and read by the launch sequence.
+// The settings of one launch: what the launcher's own file and the command
+// line give, completed by the configuration when the launch is planned.
+// A value, passed from step to step.
 #pragma once
 
 #include <string>
@@ -17,12 +18,10 @@ struct LaunchSettings {
   std::string configPath = "config.json";
   bool verbose = false;
   std::vector<std::string> javaArgs;     ///< arguments of the Java main method
-  std::vector<std::string> vmArgs;       ///< VM options after the class path option
-  std::vector<std::string> classPath;
+  /// The command line's -J options; once planned, the effective VM options.
+  std::vector<std::string> vmArgs;
+  std::vector<std::string> classPath;    ///< from the configuration
   std::string mainClass;                 ///< dotted form, as configured
   bool startupCache = false;             ///< "startupCache": record and use a class archive
   std::string splashImage;               ///< "splash": image shown before the VM starts
 };
-
-/// The one instance, constructed before the entry runs.
-extern LaunchSettings launchSettings;

@@ -13,5 +13,5 @@ struct AppIdentity {
 };
 
 /// The identity of the launcher whose file is `launcherPath`. The folder
-/// ends at the last '/', or, only when there is none, at the last '\'.
+/// ends where programPathSplit splits the path.
 AppIdentity appIdentityOf(const std::string& launcherPath);

@@ -1,3 +1,0 @@
-#include "launch_settings.h"
-
-LaunchSettings launchSettings;

@@ -1,0 +1,36 @@
+#include "launcher.h"
+
+#include <iostream>
+
+#include "command_line.h"
+#include "load_configuration.h"
+#include "platform.h"
+
+namespace {
+
+/// A folder that cannot be entered is a warning: the launch goes on.
+void enterWorkingDirectory(const LaunchSettings& settings) {
+  const std::string& directory = settings.workingDirectory;
+  if (directory.empty()) return;
+  if (settings.verbose)
+    std::cout << "Changing working directory to " << directory << " ..." << std::endl;
+  if (!changeWorkingDirectory(directory))
+    std::cerr << "Warning: failed to change working directory to " << directory
+              << std::endl;
+}
+
+}  // namespace
+
+int launch(LaunchSettings settings, const VmRunner& runner) {
+  enterWorkingDirectory(settings);
+  StepResult<Configuration> configuration = loadConfiguration(settings);
+  if (configuration.stops()) return *configuration.exitStatus;
+  const LaunchPlan plan = planLaunch(std::move(settings), std::move(configuration.value));
+  return runLaunch(plan, runner);
+}
+
+int runLauncher(int argc, char** argv, LaunchSettings own, const VmRunner& runner) {
+  StepResult<LaunchSettings> settings = parseCommandLine(argc, argv, std::move(own));
+  if (settings.stops()) return *settings.exitStatus;
+  return launch(std::move(settings.value), runner);
+}
