@@ -30,11 +30,11 @@ std::string_view trimmed(std::string_view line) {
 /// another user could make the app run anything. Empty when it is safe.
 std::string untrustedFile(const std::string& path) {
   if (!statFile(path).exists) return std::string();
-  const std::string reason = untrustedReason(path);
+  std::string reason = untrustedReason(path);
   if (!reason.empty()) return reason;
   const size_t cut = path.find_last_of("/\\");
   const std::string folder = cut == std::string::npos ? "." : path.substr(0, cut);
-  const std::string folderReason = untrustedReason(folder);
+  std::string folderReason = untrustedReason(folder);
   if (folderReason.empty()) return folderReason;
   return "its folder " + folder + folderReason.substr(std::string("it").size());
 }

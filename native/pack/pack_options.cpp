@@ -258,7 +258,7 @@ std::string fillOptions(const RawOptions& raw, PackOptions* options) {
   options->copyright = text(raw.copyright);
   options->vmOptions = raw.vmOptions;
   options->startupCache = raw.startupCache;
-  const std::string training = checkTraining(raw, options);
+  std::string training = checkTraining(raw, options);
   if (!training.empty()) return training;
   options->splash = text(raw.splash);
   options->zip = raw.zip;

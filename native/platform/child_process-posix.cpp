@@ -30,6 +30,7 @@ int64_t nowMilliseconds() {
 
 std::vector<char*> pointers(std::vector<std::string>& texts) {
   std::vector<char*> vector;
+  vector.reserve(texts.size() + 1);
   for (std::string& text : texts) vector.push_back(&text[0]);
   vector.push_back(nullptr);
   return vector;

@@ -9,7 +9,7 @@
 namespace {
 
 constexpr int64_t hour = 3600;
-constexpr int64_t month = 30 * 24 * hour;
+constexpr int64_t month = hour * 24 * 30;
 /// Older than this, an unheld job file is no run's: a build ends in minutes.
 constexpr int64_t jobLifetime = 600;
 /// Younger than this, an unheld start marker may be one just being made.

@@ -22,7 +22,7 @@ std::string cachePrefix(const std::string& tag, const std::string& key);
 bool parseArchiveName(const std::string& name, const std::string& prefix, std::string* sum);
 
 /// How long a mark of failure keeps a key or an archive from being tried again.
-constexpr int64_t failureMemorySeconds = 24 * 3600;
+constexpr int64_t failureMemorySeconds = int64_t{24} * 3600;
 
 /// True when `path` exists and is younger than failureMemorySeconds.
 bool isRecentMark(const std::string& path);

@@ -64,7 +64,7 @@ std::string build(const CacheJob& job) {
   uint64_t sum = 0;
   const FileStamp made = statFile(job.output);
   if (run.status == 0 && made.exists && made.size > 0 && checksumFile(job.output, &sum)) {
-    const std::string complete = job.finalPrefix + "-" + hexDigits(sum) + job.extension;
+    std::string complete = job.finalPrefix + "-" + hexDigits(sum) + job.extension;
     if (replaceFile(job.output, complete)) return complete;
   }
   removeFile(job.output);

@@ -27,7 +27,7 @@ class Checksum {
  public:
   void addBlocks(const unsigned char* bytes, size_t count) {
     for (size_t at = 0; at + 32 <= count; at += 32)
-      for (int lane = 0; lane < 4; ++lane)
+      for (size_t lane = 0; lane < 4; ++lane)
         lanes_[lane] = rotate(lanes_[lane] + load(bytes + at + 8 * lane) * prime2, 31) * prime1;
     length_ += count - count % 32;
   }
