@@ -165,7 +165,7 @@ bool isPlainFileName(const std::string& name) {
 bool isReservedName(const std::string& name) {
   std::string lower;
   for (char c : name) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  for (const char* taken : {"lib", "jre", "config.json"})
+  for (const char* taken : {"lib", "jre", "config.json", "startup-cache"})
     if (lower == taken) return true;
   return false;
 }

@@ -299,6 +299,8 @@ ERROR_CASES = [
     ("bad target", {"--target": "mac"}, 2, "Invalid value for option --target: mac"),
     ("name with a slash", {"--name": "a/b"}, 2, "Invalid value for option --name"),
     ("name of the runtime folder", {"--name": "JRE"}, 2, "Invalid value for option --name: JRE"),
+    ("name of the cache folder", {"--name": "Startup-Cache"}, 2,
+     "Invalid value for option --name: Startup-Cache"),
     ("no runtime", {"--jdk": None}, 2, "pass --jdk DIR"),
     ("both runtimes", {"--runtime": "input"}, 2, "exclude each other"),
     ("not a JDK", {"--jdk": "input"}, 2, "no JDK at"),
