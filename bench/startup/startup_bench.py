@@ -3,8 +3,10 @@
 
 Both run the same main class (one that returns at once) with the same JDK
 and no VM options, alternating run by run. Prints, per JDK, the median wall
-time of each, their ratio (launcher / java) and the peak resident memory of
-the process (getrusage of the child).
+time of each, their ratio (launcher / java) and the median peak resident
+memory of the process (getrusage of the child), also of the in-process floor
+(floor/vm_floor.c: a C program that loads the runtime library, creates the
+VM on a thread and calls main, nothing else).
 
 With --desktop, the app is a desktop-like one (desktop/app/Desktop.java:
 Swing components built headless, a logger, regular expressions, streams,
@@ -23,6 +25,9 @@ With --wine, Vantrel.exe runs under wine with a Windows Java runtime: the
 work of the desktop-like app without its window (desktop/app/Workload.java),
 java.exe -cp, the launcher without the startup cache, its first launch
 (which records) and a warm cache.
+With --desktop --compressed, the launcher without and with a warm cache
+takes turns with itself on a runtime whose modules jlink zipped
+(--compress), which also gives the runtimes' sizes.
 """
 import argparse
 import glob
@@ -36,6 +41,16 @@ import sys
 import time
 
 MAIN = "public class Main { public static void main(String[] args) {} }\n"
+FLOOR_SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "floor", "vm_floor.c")
+
+
+def build_floor(jdk, work):
+    """The in-process floor, compiled with the system's C compiler."""
+    floor = os.path.join(work, "vm_floor")
+    include = os.path.join(jdk, "include")
+    subprocess.run(["cc", "-O2", "-I" + include, "-I" + os.path.join(include, "linux"),
+                    FLOOR_SOURCE, "-o", floor, "-ldl", "-lpthread"], check=True)
+    return floor
 
 
 def prepare(jdk, launcher, work):
@@ -81,15 +96,16 @@ def measure(argv, cwd):
 def bench(jdk, launcher, work, runs):
     app = prepare(jdk, launcher, work)
     commands = {"vantrel": [os.path.join(app, "vantrel")],
-                "java": [os.path.join(jdk, "bin", "java"), "-cp", "app.jar", "Main"]}
+                "java": [os.path.join(jdk, "bin", "java"), "-cp", "app.jar", "Main"],
+                "floor": [build_floor(jdk, work), os.path.join(jdk, "lib", "server", "libjvm.so"),
+                          "app.jar", "Main"]}
     results = {name: [] for name in commands}
     for name, argv in commands.items():  # warm the file cache
         measure(argv, app)
     for _ in range(runs):
         for name, argv in commands.items():
             results[name].append(measure(argv, app))
-    return {name: (statistics.median(t for t, _, _ in r), statistics.median(c for _, c, _ in r),
-                   max(m for _, _, m in r))
+    return {name: tuple(statistics.median(run[i] for run in r) for i in range(3))
             for name, r in results.items()}
 
 
@@ -99,17 +115,18 @@ DESKTOP_MODULES = "java.desktop,java.logging"
 JOB_FILE = re.compile(r".*\.(classlist|aotconf|tmp)")
 
 
-def ship_desktop_app(jdk, launcher, pack, work):
-    """Three app folders, each with its own copy of one jlink runtime:
-    without the startup cache, with it, and packaged by vantrel-pack
-    --startup-cache (which ships a cache from a training run)."""
+def ship_desktop_app(jdk, launcher, pack, work, jlink_options=()):
+    """App folders, each with its own copy of one jlink runtime (made with
+    `jlink_options` added): without the startup cache, with it, and, given
+    vantrel-pack (`pack`), packaged by vantrel-pack --startup-cache (which
+    ships a cache from a training run); returns their paths."""
     shutil.rmtree(work, ignore_errors=True)
     classes = os.path.join(work, "classes")
     subprocess.run([os.path.join(jdk, "bin", "javac"), "-d", classes] + DESKTOP_SOURCES, check=True)
     runtime = os.path.join(work, "runtime")
     subprocess.run([os.path.join(jdk, "bin", "jlink"), "--add-modules", DESKTOP_MODULES,
                     "--strip-debug", "--no-header-files", "--no-man-pages",
-                    "--generate-cds-archive", "--output", runtime],
+                    "--generate-cds-archive", "--output", runtime] + list(jlink_options),
                    check=True, stdout=subprocess.DEVNULL)
     jars = os.path.join(work, "jars")
     os.makedirs(jars)
@@ -125,6 +142,8 @@ def ship_desktop_app(jdk, launcher, pack, work):
         with open(os.path.join(app, "config.json"), "w") as f:
             json.dump(dict({"mainClass": "app.Desktop", "classPath": ["app.jar"]}, **config), f)
         folders.append(app)
+    if not pack:
+        return folders
     subprocess.run([pack, "--name", "Desktop", "--main-class", "app.Desktop", "--input", jars,
                     "--output", os.path.join(work, "packaged"), "--runtime", runtime,
                     "--launcher", launcher, "--startup-cache"], check=True,
@@ -186,15 +205,20 @@ def bench_desktop(jdk, launcher, pack, work, runs):
             "after packaging": ([os.path.join(packaged, "Desktop")], packaged, first, True),
             "first at the user's": ([os.path.join(cached, "vantrel")], cached, first, True),
             "warm": ([os.path.join(cached, "vantrel")], cached, warm, False)}
+    return take_turns(ways, runs), archive, os.path.join(packaged, "startup-cache"), plain
+
+
+def take_turns(ways, runs):
+    """{name: (median wall ms, median CPU ms)} of the ways of starting,
+    each run once per round."""
     for argv, cwd, cache, empty in ways.values():  # warm the file cache
         measure_in(argv, cwd, cache, empty)
     results = {name: [] for name in ways}
     for _ in range(runs):
         for name, (argv, cwd, cache, empty) in ways.items():
             results[name].append(measure_in(argv, cwd, cache, empty))
-    medians = {name: (statistics.median(t for t, _, _ in r), statistics.median(c for _, c, _ in r))
-               for name, r in results.items()}
-    return medians, archive, os.path.join(packaged, "startup-cache"), plain
+    return {name: (statistics.median(t for t, _, _ in r), statistics.median(c for _, c, _ in r))
+            for name, r in results.items()}
 
 
 def verify_costs(jdk_app, archive, checksum_bench, runs):
@@ -242,6 +266,49 @@ def recording_costs(jdk, plain, runs):
         java_version(jdk), name, statistics.median(t[0] for t in r) - base[0],
         statistics.median(t[1] for t in r) - base[1])
         for name, r in results.items() if name != "none"]
+
+
+def folder_mib(folder):
+    return sum(os.path.getsize(os.path.join(top, name)) for top, _, names in os.walk(folder)
+               for name in names if not os.path.islink(os.path.join(top, name))) / 1048576.0
+
+
+def bench_compressed(jdk, launcher, work, runs):
+    """The launcher without and with a warm cache on the runtime as jlink
+    stores it and on one with zipped modules; the sizes, and the times."""
+    zipped = "--compress=zip-6" if int(java_version(jdk).split(".")[0]) >= 21 else "--compress=2"
+    apps, ways, sizes = {}, {}, []
+    for kind, options in (("", ()), (", zipped", (zipped,))):
+        plain, cached = ship_desktop_app(jdk, launcher, None,
+                                         os.path.join(work, "app" + kind[2:]), options)
+        warm = os.path.join(work, "warm-cache" + kind[2:])
+        warm_cache(cached, warm)
+        sizes.append(folder_mib(os.path.join(plain, "jre")))
+        ways["no cache" + kind] = ([os.path.join(plain, "vantrel")], plain, warm, False)
+        ways["warm cache" + kind] = ([os.path.join(cached, "vantrel")], cached, warm, False)
+    return sizes, take_turns(ways, runs)
+
+
+def print_compressed(options):
+    rows = {0: [], 1: []}
+    for index, jdk in enumerate(options.jdks):
+        jdk = os.path.realpath(jdk)
+        sizes, r = bench_compressed(jdk, os.path.abspath(options.launcher),
+                                    os.path.join(os.path.abspath(options.work), "zip%d" % index),
+                                    options.runs)
+        for column in (0, 1):
+            n, nz, w, wz = (r[name][column] for name in ("no cache", "no cache, zipped",
+                                                         "warm cache", "warm cache, zipped"))
+            rows[column].append("| %s | %.1f MiB | %.1f MiB | %.0f ms | %.0f ms | %+.0f %% | "
+                                "%.0f ms | %.0f ms | %+.0f %% |"
+                                % (java_version(jdk), sizes[0], sizes[1], n, nz,
+                                   100 * (nz / n - 1), w, wz, 100 * (wz / w - 1)))
+    for column, what in ((0, "wall time"), (1, "CPU time, user + system")):
+        print("| JDK | runtime | zipped | no cache | zipped | change | warm cache | zipped | "
+              "change |")
+        print("|---|---|---|---|---|---|---|---|---|")
+        print("\n".join(rows[column]))
+        print("(%s, medians of %d runs each, taking turns run by run)\n" % (what, options.runs))
 
 
 def print_desktop(options):
@@ -366,6 +433,8 @@ def main():
     parser.add_argument("--desktop", action="store_true",
                         help="the desktop-like app, with and without the startup cache")
     parser.add_argument("--pack", help="vantrel-pack, for --desktop")
+    parser.add_argument("--compressed", action="store_true",
+                        help="with --desktop: the runtime as jlink stores it against zipped")
     parser.add_argument("--wine", help="wine-run.sh: Vantrel.exe (--exe) under wine with a "
                         "Windows runtime (--runtime), the app compiled by --javac-jdk")
     parser.add_argument("--exe")
@@ -377,21 +446,24 @@ def main():
     if options.wine:
         bench_wine(options)
         return
+    if options.desktop and options.compressed:
+        print_compressed(options)
+        return
     if options.desktop:
         print_desktop(options)
         return
     print("| JDK | wall: launcher | wall: java | ratio | CPU: launcher | CPU: java | ratio "
-          "| peak RSS: launcher | peak RSS: java |")
-    print("|---|---|---|---|---|---|---|---|---|")
+          "| peak RSS: launcher | java | floor | launcher - floor |")
+    print("|---|---|---|---|---|---|---|---|---|---|---|")
     for index, jdk in enumerate(options.jdks):
         jdk = os.path.realpath(jdk)
         r = bench(jdk, os.path.abspath(options.launcher),
                   os.path.join(os.path.abspath(options.work), str(index)), options.runs)
-        (lt, lc, lm), (jt, jc, jm) = r["vantrel"], r["java"]
-        print("| %s | %.1f ms | %.1f ms | %.2f | %.1f ms | %.1f ms | %.2f | %.1f MiB | %.1f MiB |"
-              % (java_version(jdk), lt, jt, lt / jt, lc, jc, lc / jc, lm, jm))
-    print("(medians of %d runs each, alternating; peak RSS is the largest of the runs)"
-          % options.runs)
+        (lt, lc, lm), (jt, jc, jm), fm = r["vantrel"], r["java"], r["floor"][2]
+        print("| %s | %.1f ms | %.1f ms | %.2f | %.1f ms | %.1f ms | %.2f | %.2f MiB | %.2f MiB "
+              "| %.2f MiB | %+.2f MiB |" % (java_version(jdk), lt, jt, lt / jt, lc, jc, lc / jc,
+                                           lm, jm, fm, lm - fm))
+    print("(medians of %d runs each, alternating)" % options.runs)
 
 
 if __name__ == "__main__":

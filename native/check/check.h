@@ -15,6 +15,9 @@ int dumpJsonFile(const std::string& path);
 /// What vantrel-check --config is asked to judge.
 struct CheckOptions {
   std::string configPath = "config.json";
+  /// False: the file the launcher would choose (its own NAME.json when the
+  /// working directory holds one, else config.json) instead of configPath.
+  bool configGiven = true;
   /// The launcher's working directory (its --cwd), where it opens the
   /// configuration and every relative path; empty: the configuration's folder.
   std::string workingDirectory;

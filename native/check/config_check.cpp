@@ -19,6 +19,7 @@
 #include "runtime_layout.h"
 #include "startup_check.h"
 #include "user_options.h"
+#include "vm_option_names.h"
 
 namespace {
 
@@ -37,6 +38,10 @@ void print(Report& report, const std::string& file, uint64_t line, uint64_t colu
   if (line && column) std::cout << ':' << column;
   std::cout << (isError ? ": error: " : ": warning: ") << message << std::endl;
   ++(isError ? report.errors : report.warnings);
+}
+
+void note(const Report& report, const std::string& message) {
+  std::cout << report.file << ": note: " << message << std::endl;
 }
 
 void error(Report& report, const std::string& message) {
@@ -119,14 +124,27 @@ void checkKeys(Report& report, const std::vector<std::string>& keys) {
   }
 }
 
+/// Entries that are missing, or that the Java VM cannot use as they are.
 void checkEntries(Report& report, const ClassPath& classPath) {
+  const std::string separator(1, pathListSeparator);
   for (size_t i = 0; i < classPath.entries.size(); ++i) {
     const std::string& entry = classPath.entries[i];
-    if (exists(resolvePath(report.directory, entry))) continue;
     const std::string& origin = classPath.origins[i];
-    const std::string from = origin.empty() ? "" : " (from " + quotedText(origin) + ")";
-    warning(report, "class path entry " + quotedText(entry) + from + " does not exist" +
-                        lookedFor(report, entry));
+    const std::string name = "class path entry " + quotedText(entry) +
+                             (origin.empty() ? "" : " (from " + quotedText(origin) + ")");
+    const FileStamp stamp = statFile(resolvePath(report.directory, entry));
+    if (!stamp.exists)
+      warning(report, name + " does not exist" + lookedFor(report, entry));
+    else if (!stamp.directory && !stamp.regular)
+      error(report, name + " is neither a file nor a folder (a FIFO, socket or device): the "
+                           "Java VM would wait on it or fail to read it");
+    else if (entry.find(pathListSeparator) != std::string::npos)
+      error(report, name + " holds '" + separator +
+                        "', which separates class path entries: the Java VM would take it "
+                        "for two; rename the file");
+    else if (entry.find("${") != std::string::npos)
+      warning(report, name + " holds \"${\", which the launcher reads as a macro where a "
+                             "configuration names the file; rename the file");
   }
 }
 
@@ -136,6 +154,22 @@ void checkRuntimeLibrary(Report& report) {
     error(report, "Java runtime library " + quotedText(path) + lookedFor(report, path) +
                       " not found: expected the bundled Java runtime in \"jre\" next to "
                       "the configuration");
+}
+
+/// The VM options the runtime does not recognise, which the VM ignores
+/// where the java command would refuse them. With `verbose`, a note when
+/// the runtime library cannot tell.
+void checkVmOptions(Report& report, const std::vector<std::string>& vmArgs, bool verbose) {
+  const std::string library = inRuntime(runtimeFolderName, runtimeLibraryIn(hostOs));
+  const std::string path = resolvePath(report.directory, library);
+  if (vmArgs.empty() || !exists(path)) return;
+  const VmOptionNames names = readVmOptionNames(path);
+  if (!names.known() && verbose)
+    note(report, "the VM options are not checked against Java runtime library " +
+                     quotedText(library) + ": " + names.problem);
+  for (const std::string& option : unrecognisedVmOptions(names, vmArgs))
+    error(report, "VM option " + quotedText(option) +
+                      " is not one the Java runtime recognises: the Java VM ignores it");
 }
 
 // ---- what the launcher would use -------------------------------------------
@@ -151,6 +185,7 @@ void printEffective(const ConfigurationInputs& inputs, const Configuration& conf
             << (configuration.userOptionsRead ? "" : " (not present)") << std::endl;
   printList("VM options:", configuration.vmArgs);
   printList("Class path:", configuration.classPath.entries);
+  printList("Arguments before the command line's:", configuration.args);
   std::vector<std::string> variables;
   for (const auto& [name, value] : configuration.environment)
     variables.push_back(name + '=' + value);
@@ -173,10 +208,6 @@ std::string takeLauncher(const CheckOptions& options, const std::string& directo
   return identity.name;
 }
 
-void note(const Report& report, const std::string& message) {
-  std::cout << report.file << ": note: " << message << std::endl;
-}
-
 }  // namespace
 
 int checkConfiguration(const CheckOptions& options) {
@@ -194,12 +225,18 @@ int checkConfiguration(const CheckOptions& options) {
   inputs.workingDirectory = report.directory;
   inputs.environment = environmentValue;
   const std::string appName = takeLauncher(options, report.directory, inputs);
+  if (!options.configGiven) {
+    inputs.configPath = defaultConfigurationFile(report.directory, appName);
+    report.file = options.workingDirectory.empty() ? report.directory + inputs.configPath
+                                                   : inputs.configPath;
+  }
   const Configuration configuration = readConfiguration(inputs);
   checkKeys(report, configuration.keys);
   for (const Diagnostic& diagnostic : configuration.diagnostics)
     printDiagnostic(report, diagnostic);
   checkEntries(report, configuration.classPath);
   checkRuntimeLibrary(report);
+  checkVmOptions(report, configuration.vmArgs, options.verbose);
   for (const CheckLine& line :
        checkStartupSettings(configuration, report.directory, inputs.appDirectory, appName))
     line.warning ? warning(report, line.text) : note(report, line.text);

@@ -26,6 +26,7 @@ const char* optionValue(const char* name, int argc, char** argv, int* i) {
 /// vantrel-check --config [FILE] [--cwd DIR] [--launcher PATH] [-v], in any order.
 int checkConfigurationMode(int argc, char** argv) {
   CheckOptions options;
+  options.configGiven = false;
   bool haveFile = false;
   for (int i = 2; i < argc; ++i) {
     if (const char* value = optionValue("--cwd", argc, argv, &i))
@@ -38,7 +39,7 @@ int checkConfigurationMode(int argc, char** argv) {
       return usage();
     else {
       options.configPath = argv[i];
-      haveFile = true;
+      options.configGiven = haveFile = true;
     }
   }
   return checkConfiguration(options);

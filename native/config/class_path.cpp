@@ -1,10 +1,12 @@
 #include "class_path.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <utility>
 
+#include "file_system.h"
 #include "input_file.h"
 #include "paths.h"
 #include "platform.h"
@@ -74,6 +76,16 @@ void readMarkerList(TokenReader& reader, ArgumentFile& file, std::string& list) 
 }
 
 }  // namespace
+
+bool isFolderWildcard(const std::string& entry) {
+  const size_t n = entry.size();
+  return n > 0 && entry[n - 1] == '*' && (n == 1 || isPathSeparator(entry[n - 2]));
+}
+
+bool isJarName(const std::string& name) {
+  const size_t n = name.size();
+  return n > 4 && (name.compare(n - 4, 4, ".jar") == 0 || name.compare(n - 4, 4, ".JAR") == 0);
+}
 
 bool isArgumentFile(const std::string& entry) {
   const size_t n = entry.size();
@@ -145,6 +157,10 @@ struct Expansion {
   void addElement(uint64_t index, const JsonValue& element);
   void addArgumentFile(const std::string& path);
   void addPiece(const std::string& path, const std::string& piece);
+  void addEntry(std::string entry, const std::string& origin);
+  void addFolderJars(const std::string& wildcard, const std::string& origin);
+  void noteMacroInFileName(const std::string& written, const std::string& entry,
+                           const std::string& what);
 };
 
 void Expansion::addElement(uint64_t index, const JsonValue& element) {
@@ -160,7 +176,9 @@ void Expansion::addElement(uint64_t index, const JsonValue& element) {
     warn(ignoring + "it holds a NUL byte", what + " holds a NUL byte; the launcher skips it");
     return;
   }
-  std::string entry = expandMacros(element.text(), source.macros);
+  const std::string written(element.text());
+  std::string entry = expandMacros(written, source.macros);
+  noteMacroInFileName(written, entry, what);
   if (entry.empty())
     warn(ignoring + "it is empty",
          what + " is empty: Java would take it for the working directory; the launcher "
@@ -168,7 +186,7 @@ void Expansion::addElement(uint64_t index, const JsonValue& element) {
   else if (isArgumentFile(entry))
     addArgumentFile(entry);
   else
-    add(std::move(entry), std::string());
+    addEntry(std::move(entry), std::string());
 }
 
 void Expansion::addArgumentFile(const std::string& path) {
@@ -201,12 +219,71 @@ void Expansion::addPiece(const std::string& path, const std::string& piece) {
     return;
   }
   std::string entry = expandMacros(piece, source.macros);
+  noteMacroInFileName(piece, entry, "class path entry " + quotedText(piece) + from);
   if (entry.empty())
     warn(ignoring + ": it is empty",
          "an empty class path entry" + from +
              ": Java would take it for the working directory; the launcher skips it");
   else
-    add(std::move(entry), path);
+    addEntry(std::move(entry), path);
+}
+
+void Expansion::addEntry(std::string entry, const std::string& origin) {
+  if (isFolderWildcard(entry))
+    addFolderJars(entry, origin);
+  else
+    add(std::move(entry), origin);
+}
+
+/// The jars of the wildcard's folder, sorted by name as bytes: the order
+/// must not depend on the file system.
+void Expansion::addFolderJars(const std::string& wildcard, const std::string& origin) {
+  const std::string prefix = wildcard.substr(0, wildcard.size() - 1);  // "" or "lib/"
+  const std::string folder = prefix.empty() ? (source.workingDirectory.empty()
+                                                   ? std::string(".")
+                                                   : source.workingDirectory)
+                                            : resolvePath(source.workingDirectory, prefix);
+  const std::string name = "class path entry " + quotedText(wildcard) +
+                           (origin.empty() ? "" : " (from " + quotedText(origin) + ")");
+  if (!isDirectory(folder)) {
+    quiet(name + " names a folder that does not exist" + lookedFor(prefix.empty() ? "." : prefix) +
+          "; it adds nothing");
+    return;
+  }
+  std::vector<std::string> jars = listDirectory(folder);
+  jars.erase(std::remove_if(jars.begin(), jars.end(),
+                            [](const std::string& file) { return !isJarName(file); }),
+             jars.end());
+  if (jars.empty()) quiet(name + " adds nothing: its folder holds no .jar files");
+  std::sort(jars.begin(), jars.end());
+  for (const std::string& jar : jars) {
+    if (jar.find(pathListSeparator) == std::string::npos) {
+      add(prefix + jar, wildcard);
+      continue;
+    }
+    const std::string separator(1, pathListSeparator);
+    warn("ignoring " + prefix + jar + " of class path entry " + wildcard + ": its name holds '" +
+             separator + "', which separates class path entries",
+         "jar " + quotedText(prefix + jar) + " of " + name + " holds '" + separator +
+             "', which separates class path entries: the Java VM would take it for two; the "
+             "launcher skips it; rename the file");
+  }
+}
+
+/// A file whose name holds "${" that the launcher reads as a macro: the
+/// entry written names it, the expanded one does not.
+void Expansion::noteMacroInFileName(const std::string& written, const std::string& entry,
+                                    const std::string& what) {
+  if (written == entry || written.find("${") == std::string::npos) return;
+  const FileStamp literal = statFile(resolvePath(source.workingDirectory, written));
+  if (!literal.exists) return;
+  Diagnostic diagnostic;
+  diagnostic.kind = Diagnostic::Kind::quiet;
+  diagnostic.quietError = true;
+  diagnostic.detail = what + " names " + quotedText(written) +
+                      ", whose name holds \"${\": the launcher reads it as a macro and uses " +
+                      quotedText(entry) + "; rename the file";
+  diagnostics.push_back(std::move(diagnostic));
 }
 
 }  // namespace

@@ -41,8 +41,17 @@ struct ClassPathSource {
   Macros macros;
 };
 
-/// The class path entries in order, and for each the argument file (as
-/// written in the configuration) it came from, "" when written directly.
+/// True when a class path entry names the jars of a folder, as the java
+/// command reads it: "*" alone or after a separator ("lib/*").
+bool isFolderWildcard(const std::string& entry);
+
+/// True for a file name the java command takes from a folder wildcard: one
+/// ending in ".jar" or ".JAR".
+bool isJarName(const std::string& name);
+
+/// The class path entries in order, and for each the argument file or the
+/// folder wildcard (as written in the configuration) it came from, "" when
+/// written directly.
 struct ClassPath {
   std::vector<std::string> entries;
   std::vector<std::string> origins;
@@ -50,7 +59,9 @@ struct ClassPath {
 
 /// Expands a "classPath" array: macros are replaced in its strings and in
 /// the lists of argument files, entries ending in ".txt" are argument files
-/// whose list after the first "-classpath" token takes their place. Values
+/// whose list after the first "-classpath" token takes their place, and a
+/// folder wildcard ("lib/*") gives the jars of its folder sorted by name
+/// (jars whose name holds the path-list separator left out). Values
 /// that are not strings, hold a NUL byte or are empty are left out with a
 /// diagnostic.
 ClassPath expandClassPath(const JsonValue& array, const ClassPathSource& source,

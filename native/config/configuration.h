@@ -11,6 +11,17 @@
 #include "diagnostics.h"
 #include "macros.h"
 
+/// A configured main class: "CLASS", or "MODULE/CLASS" for a class of a
+/// named module, as the java command's -m takes it. Only a name with one
+/// '/' whose class part holds a '.' names a module (a class of a named
+/// module lies in a package): "app/Main" stays the slash form of app.Main.
+struct MainClass {
+  std::string module;     ///< empty for a class of the class path
+  std::string className;  ///< dotted form, as configured
+};
+
+MainClass splitMainClass(const std::string& mainClass);
+
 /// Everything the reader depends on, given as values.
 struct ConfigurationInputs {
   std::string configPath = "config.json";
@@ -41,12 +52,22 @@ struct Configuration {
   std::vector<std::string> vmArgs;
   std::string mainClass;  ///< as written; never expanded
   ClassPath classPath;
+  /// "args": the arguments main gets before the command line's, macros replaced.
+  std::vector<std::string> args;
   bool startupCache = false;  ///< "startupCache"
   std::string splashImage;    ///< "splash"
   std::string appUserModelId;  ///< "appUserModelId"
   bool userOptionsRead = false;  ///< the user's VM options file exists and was read
   Diagnostics diagnostics;
 };
+
+/// The name of the configuration file a launcher reads when its command line
+/// names none: "NAME.json" for a launcher named NAME (its file name without
+/// ".exe"), when the folder `workingDirectory` ("" or ending in a separator)
+/// holds a file of that name, so that each launcher of an app folder can
+/// have a configuration of its own; otherwise "config.json".
+std::string defaultConfigurationFile(const std::string& workingDirectory,
+                                     const std::string& appName);
 
 /// Reads the configuration and the user's VM options file, key by key in
 /// the order of the key table (config_keys.h). Sets nothing, prints nothing

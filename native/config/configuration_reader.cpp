@@ -3,6 +3,7 @@
 // the code that reads each key.
 #include "config_keys.h"
 #include "configuration.h"
+#include "file_system.h"
 #include "input_file.h"
 #include "paths.h"
 #include "text_position.h"
@@ -111,6 +112,19 @@ void readVmArgs(ConfigurationReader& reader, const JsonValue* vmArgs) {
                        inputs.commandLineVmArgs.end());
 }
 
+/// A main class of a named module needs the module path among the VM
+/// options ("vmArgs" comes before "mainClass").
+void checkModulePath(ConfigurationReader& reader, const std::string& module,
+                     const std::string& name) {
+  if (module.empty()) return;
+  for (const std::string& option : reader.result.vmArgs)
+    if (option.rfind("--module-path=", 0) == 0 || option.rfind("-Djdk.module.path=", 0) == 0)
+      return;
+  reader.quiet(name + " names a class of module '" + module +
+               "', but no VM option gives the module path (--module-path=DIR): the Java VM "
+               "will not find the module");
+}
+
 const char* const mainClassExample = ", such as \"com.example.Main\"";
 
 void readMainClass(ConfigurationReader& reader, const JsonValue* value) {
@@ -125,6 +139,8 @@ void readMainClass(ConfigurationReader& reader, const JsonValue* value) {
     reader.quiet(name + " holds a NUL byte: the launcher cannot look up such a class", true);
   else if (endsWith(mainClass, ".class") || endsWith(mainClass, ".java"))
     reader.quiet(name + " names a file: expected the class name without extension", true);
+  else
+    checkModulePath(reader, splitMainClass(mainClass).module, name);
   reader.result.mainClass = mainClass;
 }
 
@@ -135,6 +151,14 @@ void readClassPath(ConfigurationReader& reader, const JsonValue* value) {
   const ClassPathSource source{reader.inputs.configPath, reader.inputs.workingDirectory,
                                reader.macros};
   reader.result.classPath = expandClassPath(*value, source, &reader.result.diagnostics);
+}
+
+void readArgs(ConfigurationReader& reader, const JsonValue* args) {
+  for (uint64_t i = 0; args && i < args->size(); ++i) {
+    const JsonValue element = args->element(i);
+    if (reader.usableString(element, "element " + std::to_string(i + 1), "args"))
+      reader.result.args.push_back(expandMacros(element.text(), reader.macros));
+  }
 }
 
 void readStartupCache(ConfigurationReader& reader, const JsonValue* value) {
@@ -166,6 +190,10 @@ const std::vector<ConfigKey>& configKeys() {
       {"classPath", kindArray,
        "an array of class path entries such as [\"app.jar\", \"lib/deps.txt\"]",
        "no 'classPath' array found in config!", readClassPath},
+      {"args", kindArray,
+       "an array of strings, the arguments main gets before the command line's, such as "
+       "[\"--data\", \"$APPDIR/data\"]",
+       nullptr, readArgs},
       {"startupCache", kindBoolean, "true or false", nullptr, readStartupCache},
       {"splash", kindString, "the file name of a PNG, GIF or JPEG image", nullptr, readSplash},
       {"appUserModelId", kindString,
@@ -240,4 +268,21 @@ Configuration readConfiguration(const ConfigurationInputs& inputs) {
   for (uint64_t i = 0; i < root.size(); ++i) result.keys.emplace_back(root.key(i));
   for (const ConfigKey& key : configKeys()) reader.readKey(key, root);
   return std::move(result);
+}
+
+std::string defaultConfigurationFile(const std::string& workingDirectory,
+                                     const std::string& appName) {
+  const std::string own = appName + ".json";
+  if (appName.empty()) return "config.json";
+  const FileStamp stamp = statFile(resolvePath(workingDirectory, own));
+  return stamp.exists && !stamp.directory ? own : "config.json";
+}
+
+MainClass splitMainClass(const std::string& mainClass) {
+  const size_t slash = mainClass.find('/');
+  const bool modular = slash != std::string::npos && slash > 0 &&
+                       mainClass.find('/', slash + 1) == std::string::npos &&
+                       mainClass.find('.', slash + 1) != std::string::npos;
+  if (!modular) return {std::string(), mainClass};
+  return {mainClass.substr(0, slash), mainClass.substr(slash + 1)};
 }

@@ -1,7 +1,6 @@
 #include "command_line.h"
 
 #include <cstdio>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -58,13 +57,12 @@ void buildOptionTable(tabopt_option* table, OptionValues* values,
 }
 
 void showHelp(tabopt_context* context, const std::string& name) {
-  std::cout << "Usage: " << name << " [java arguments]" << std::endl;
-  std::cout << "       " << name << " -c [options] [-- [java arguments]]" << std::endl;
-  std::cout << std::endl;
-  std::cout << "Options:" << std::endl;
-  // write_help writes through stdio: everything the C++ stream holds goes
-  // first, and the listing is flushed before anything else is written.
-  std::cout.flush();
+  printLine("Usage: " + name + " [java arguments]");
+  printLine("       " + name + " -c [options] [-- [java arguments]]");
+  printLine("");
+  printLine("Options:");
+  // write_help writes through stdio: the listing is flushed before anything
+  // else is written.
   write_help(stdout, context, nullptr);
   std::fflush(stdout);
 }
@@ -73,14 +71,14 @@ void applyOptions(const OptionValues& values, LaunchSettings& settings) {
   settings.verbose = values.verboseFlag;
   if (values.cwdValue) {
     if (settings.verbose)
-      std::cout << "Using working directory " << values.cwdValue << " ..." << std::endl;
+      printLine(std::string("Using working directory ") + values.cwdValue + " ...");
     settings.workingDirectory = values.cwdValue;
   }
   if (values.configValue) {
     if (settings.verbose)
-      std::cout << "Using configuration file " << values.configValue << " ..."
-                << std::endl;
+      printLine(std::string("Using configuration file ") + values.configValue + " ...");
     settings.configPath = values.configValue;
+    settings.configFromCommandLine = true;
   }
 }
 
@@ -91,7 +89,7 @@ StepResult<char**> runInterfaceMode(tabopt_context* context, char** arguments,
                                     const OptionValues& values, LaunchSettings& settings) {
   char** rest = parse_arguments(context, -1, arguments);
   if (last_error(context) != no_error) {
-    std::cerr << error_message(context) << std::endl;
+    printErrorLine(error_message(context));
     return StepResult<char**>::stop(1);
   }
   if (values.showHelp) {
@@ -110,6 +108,7 @@ LaunchSettings settingsOfLauncher(const std::string& executable) {
   if (identity.directory.empty()) return settings;
   settings.appDirectory = identity.directory;
   settings.appName = identity.name;
+  settings.launcherPath = executable;
   return settings;
 }
 
@@ -127,13 +126,13 @@ StepResult<LaunchSettings> parseCommandLine(int argc, char** argv, LaunchSetting
   buildOptionTable(table, &values, &settings.vmArgs);
   tabopt_context* context = create_context(table);
   if (!context) {
-    std::cerr << "Error: failed to parse command line!" << std::endl;
+    printErrorLine("Error: failed to parse command line!");
     return StepResult<LaunchSettings>::stop(1);
   }
   StepResult<char**> javaArgs{argc > 1 ? argv + 1 : nullptr, std::nullopt};
   const std::string mode = argc > 1 ? argv[1] : "";
-  if (mode == "--cli" || mode == "-c")
-    javaArgs = runInterfaceMode(context, argv + 1, values, settings);
+  settings.interfaceMode = mode == "--cli" || mode == "-c";
+  if (settings.interfaceMode) javaArgs = runInterfaceMode(context, argv + 1, values, settings);
   destroy_context(context);
   if (javaArgs.stops()) return StepResult<LaunchSettings>::stop(*javaArgs.exitStatus);
   for (char** rest = javaArgs.value; rest && *rest; ++rest)

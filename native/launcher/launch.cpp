@@ -1,10 +1,10 @@
 #include "launch.h"
 
 #include <cstring>
-#include <iostream>
 #include <string>
 #include <utility>
 
+#include "java_command.h"
 #include "paths.h"
 #include "platform.h"
 #include "runtime_layout.h"
@@ -12,13 +12,14 @@
 #include "step_result.h"
 #include "vm_encoding.h"
 #include "vm_hooks.h"
+#include "vm_option_check.h"
 #include "vm_task.h"
 
 namespace {
 
 /// Writes "Error: MESSAGE"; the launch ends with status 1.
 int fail(const std::string& message) {
-  std::cerr << "Error: " << message << std::endl;
+  printErrorLine("Error: " + message);
   return 1;
 }
 
@@ -38,25 +39,26 @@ std::string classPathOption(const std::vector<std::string>& classPath) {
   return option;
 }
 
-/// Option 0 is the class path, then the VM options in their given order.
-JavaVMOption* buildVmOptions(const std::string& classPath,
-                             const std::vector<std::string>& vmArgs, bool verbose) {
-  JavaVMOption* options = new JavaVMOption[vmArgs.size() + 1];
-  options[0].optionString = copyText(classPath);
-  options[0].extraInfo = nullptr;
-  for (size_t i = 0; i < vmArgs.size(); ++i) {
-    if (verbose) std::cout << "  # " << vmArgs[i] << std::endl;
-    options[i + 1].optionString = copyText(vmArgs[i]);
-    options[i + 1].extraInfo = nullptr;
+/// Option 0 is the class path, then the VM options in their given order
+/// (listed with -v), then the launcher's properties.
+JavaVMOption* buildVmOptions(const std::string& classPath, const std::vector<std::string>& vmArgs,
+                             const std::vector<std::string>& properties, bool verbose) {
+  JavaVMOption* options = new JavaVMOption[1 + vmArgs.size() + properties.size()];
+  JavaVMOption* next = options;
+  *next++ = JavaVMOption{copyText(classPath), nullptr};
+  for (const std::string& option : vmArgs) {
+    if (verbose) printLine("  # " + option);
+    *next++ = JavaVMOption{copyText(option), nullptr};
   }
+  for (const std::string& property : properties) *next++ = JavaVMOption{copyText(property), nullptr};
   return options;
 }
 
 /// The runtime library of the plan, loaded.
 StepResult<VmEntryPoints> loadRuntime(const LaunchPlan& plan) {
   if (plan.settings.verbose) {
-    std::cout << "Using Java runtime " << plan.runtimeHome << " ..." << std::endl;
-    std::cout << "Loading JVM runtime library ..." << std::endl;
+    printLine("Using Java runtime " + plan.runtimeHome + " ...");
+    printLine("Loading JVM runtime library ...");
   }
   const std::string library = withSystemSeparators(runtimeLibraryIn(hostOs));
   VmEntryPoints entryPoints;
@@ -89,16 +91,19 @@ struct VmOptions {
 /// encoding and the launcher's hooks; stops when an option cannot be encoded.
 StepResult<VmOptions> prepareVmOptions(const LaunchPlan& plan, std::vector<std::string> vmArgs) {
   const bool verbose = plan.settings.verbose;
-  if (verbose) std::cout << "Passing VM options ..." << std::endl;
+  if (verbose) printLine("Passing VM options ...");
   std::string classPath = classPathOption(plan.settings.classPath);
   std::vector<std::string*> optionTexts = {&classPath};
   for (std::string& option : vmArgs) optionTexts.push_back(&option);
   const std::string encodingError = encodeVmOptions(plan.runtimeHome, optionTexts);
   if (!encodingError.empty()) return StepResult<VmOptions>::stop(fail(encodingError));
+  std::vector<std::string> properties = javaCommandProperties(plan.settings);
+  for (std::string& property : properties)
+    encodeVmOptionApproximately(plan.runtimeHome, &property);
   VmOptions prepared;
-  prepared.count = static_cast<jint>(vmArgs.size() + 1);
-  prepared.options =
-      appendVmHooks(buildVmOptions(classPath, vmArgs, verbose), &prepared.count);
+  prepared.count = static_cast<jint>(1 + vmArgs.size() + properties.size());
+  prepared.options = appendVmHooks(buildVmOptions(classPath, vmArgs, properties, verbose),
+                                   &prepared.count);
   return {prepared, std::nullopt};
 }
 
@@ -115,6 +120,7 @@ int runLaunch(const LaunchPlan& plan, const VmRunner& runner) {
   applyEnvironment(plan);
   const StepResult<VmEntryPoints> runtime = loadRuntime(plan);
   if (runtime.stops()) return *runtime.exitStatus;
+  warnOfUnrecognisedVmOptions(plan);
   std::vector<std::string> vmArgs = allVmArgs(plan);
   StepResult<JavaVMInitArgs> args = defaultVmArgs(runtime.value);
   if (args.stops()) return *args.exitStatus;

@@ -1,6 +1,5 @@
 #include "launch_plan.h"
 
-#include <iostream>
 
 #include "file_system.h"
 #include "platform.h"
@@ -13,6 +12,8 @@ LaunchPlan planLaunch(LaunchSettings settings, Configuration configuration) {
   planned.vmArgs = std::move(configuration.vmArgs);
   planned.mainClass = std::move(configuration.mainClass);
   planned.classPath = std::move(configuration.classPath.entries);
+  planned.javaArgs.insert(planned.javaArgs.begin(), configuration.args.begin(),
+                          configuration.args.end());
   planned.startupCache = configuration.startupCache;
   planned.splashImage = std::move(configuration.splashImage);
   plan.setsEnvironment = configuration.hasEnvironment;
@@ -24,9 +25,9 @@ LaunchPlan planLaunch(LaunchSettings settings, Configuration configuration) {
 void applyEnvironment(const LaunchPlan& plan) {
   if (!plan.setsEnvironment) return;
   const bool verbose = plan.settings.verbose;
-  if (verbose) std::cout << "Setting up env..." << std::endl;
+  if (verbose) printLine("Setting up env...");
   for (const auto& [name, value] : plan.environment) {
-    if (verbose) std::cout << "  " << name << '=' << value << std::endl;
+    if (verbose) printLine("  " + name + '=' + value);
     setEnvironmentVariable(name, value);
   }
 }

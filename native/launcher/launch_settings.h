@@ -15,9 +15,17 @@ struct LaunchSettings {
   std::string appDirectory;
   /// The launcher's file name without ".exe": names the per-user folders.
   std::string appName;
+  /// The launcher's own file, absolute (from the executable); empty when unknown.
+  std::string launcherPath;
+  /// The configuration file: --config's; the initial "config.json" means
+  /// the launcher's own choice when it is loaded (defaultConfigurationFile).
   std::string configPath = "config.json";
+  bool configFromCommandLine = false;  ///< --config named the file
+  bool interfaceMode = false;            ///< started with -c or --cli
   bool verbose = false;
-  std::vector<std::string> javaArgs;     ///< arguments of the Java main method
+  /// Arguments of the Java main method: the command line's, and once
+  /// planned, the configuration's "args" before them.
+  std::vector<std::string> javaArgs;
   /// The command line's -J options; once planned, the effective VM options.
   std::vector<std::string> vmArgs;
   std::vector<std::string> classPath;    ///< from the configuration

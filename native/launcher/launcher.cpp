@@ -1,6 +1,5 @@
 #include "launcher.h"
 
-#include <iostream>
 
 #include "command_line.h"
 #include "load_configuration.h"
@@ -13,10 +12,9 @@ void enterWorkingDirectory(const LaunchSettings& settings) {
   const std::string& directory = settings.workingDirectory;
   if (directory.empty()) return;
   if (settings.verbose)
-    std::cout << "Changing working directory to " << directory << " ..." << std::endl;
+    printLine("Changing working directory to " + directory + " ...");
   if (!changeWorkingDirectory(directory))
-    std::cerr << "Warning: failed to change working directory to " << directory
-              << std::endl;
+    printErrorLine("Warning: failed to change working directory to " + directory);
 }
 
 }  // namespace

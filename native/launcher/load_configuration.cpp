@@ -1,6 +1,5 @@
 #include "load_configuration.h"
 
-#include <iostream>
 
 #include "platform.h"
 #include "user_options.h"
@@ -11,7 +10,9 @@ namespace {
 /// folder and user's VM options file, and the process's environment.
 ConfigurationInputs configurationInputsOf(const LaunchSettings& settings) {
   ConfigurationInputs inputs;
-  inputs.configPath = settings.configPath;
+  const bool chosen = settings.configFromCommandLine || settings.configPath != "config.json";
+  inputs.configPath = chosen ? settings.configPath
+                             : defaultConfigurationFile(std::string(), settings.appName);
   inputs.commandLineVmArgs = settings.vmArgs;
   inputs.appDirectory = settings.appDirectory;
   inputs.userOptionsPath = userOptionsPath(userConfigDirectory(), settings.appName);
@@ -25,7 +26,7 @@ bool printLauncherDiagnostics(const Diagnostics& diagnostics) {
   for (const Diagnostic& diagnostic : diagnostics) {
     if (diagnostic.kind == Diagnostic::Kind::quiet) continue;
     const bool error = diagnostic.kind == Diagnostic::Kind::error;
-    std::cerr << (error ? "Error: " : "Warning: ") << diagnostic.message << std::endl;
+    printErrorLine((error ? "Error: " : "Warning: ") + diagnostic.message);
     if (error) return false;
   }
   return true;
@@ -33,10 +34,13 @@ bool printLauncherDiagnostics(const Diagnostics& diagnostics) {
 
 StepResult<Configuration> loadConfiguration(const LaunchSettings& settings) {
   const ConfigurationInputs inputs = configurationInputsOf(settings);
+  // config.json goes without saying; another file the launcher chose itself is named.
+  if (settings.verbose && inputs.configPath != settings.configPath)
+    printLine("Using configuration file " + inputs.configPath + " ...");
   Configuration configuration = readConfiguration(inputs);
   if (!printLauncherDiagnostics(configuration.diagnostics))
     return StepResult<Configuration>::stop(1);
   if (settings.verbose && configuration.userOptionsRead)
-    std::cout << "Using VM options file " << inputs.userOptionsPath << " ..." << std::endl;
+    printLine("Using VM options file " + inputs.userOptionsPath + " ...");
   return {std::move(configuration), std::nullopt};
 }

@@ -193,5 +193,12 @@ void showFailure() {
 }
 
 void showFailureOnExit(int status) {
-  if (status != 0) showFailure();
+  if (status != 0) {
+    showFailure();
+    return;
+  }
+  // A run that went well shows no box, but what it warned of is not lost.
+  const std::string text = kept ? kept->take() : std::string();
+  const std::wstring log = text.empty() ? std::wstring() : logFilePath();
+  if (!log.empty()) appendToLog(log, text);
 }

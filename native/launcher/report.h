@@ -24,5 +24,6 @@ void keepReportText(const std::string& text);
 void showFailure();
 
 /// An exit hook (setExitHook) that shows the kept messages of a failure
-/// (a status other than 0) before the process exits.
+/// (a status other than 0) before the process exits; after a success it
+/// only appends them (warnings, the runtime's own) to the log file.
 void showFailureOnExit(int status);

@@ -1,7 +1,6 @@
 #include "startup.h"
 
 #include <cstdlib>
-#include <iostream>
 
 #include "file_system.h"
 #include "platform.h"
@@ -25,9 +24,9 @@ void showSplash(const LaunchPlan& plan) {
   const LaunchSettings& settings = plan.settings;
   if (settings.splashImage.empty()) return;
   if (settings.verbose)
-    std::cout << "Showing splash image " << settings.splashImage << " ..." << std::endl;
+    printLine("Showing splash image " + settings.splashImage + " ...");
   const std::string problem = showSplashScreen(plan.runtimeHome, settings.splashImage);
-  if (!problem.empty()) std::cerr << "Warning: " << problem << std::endl;
+  if (!problem.empty()) printErrorLine("Warning: " + problem);
 }
 
 /// A cache folder whose path the runtime's code page cannot spell (Windows)
@@ -63,8 +62,8 @@ std::vector<std::string> cacheOptions(const LaunchPlan& launch) {
   cacheAsked = true;
   cachePlan = prepareStartupCache(cacheRequest(launch));
   dropUnspellable(launch.runtimeHome);
-  if (!cachePlan.warning.empty()) std::cerr << "Warning: " << cachePlan.warning << std::endl;
-  if (settings.verbose) std::cout << cachePlan.message << std::endl;
+  if (!cachePlan.warning.empty()) printErrorLine("Warning: " + cachePlan.warning);
+  if (settings.verbose) printLine(cachePlan.message);
   if (!cachePlan.job.empty()) std::atexit(finishAtExit);
   return cachePlan.vmOptions;
 }

@@ -1,6 +1,5 @@
 #include "uncaught.h"
 
-#include <iostream>
 #include <string>
 
 #include "jni_strings.h"

@@ -45,3 +45,17 @@ std::string encodeVmOptions(const std::string& runtimeHome,
   }
   return std::string();
 }
+
+void encodeVmOptionApproximately(const std::string& runtimeHome, std::string* option) {
+  const UINT codePage = runtimeCodePage(runtimeHome);
+  if (codePage == CP_UTF8 || !isUtf8(*option)) return;
+  const std::wstring wide = wideFromUtf8(*option);
+  const int size = static_cast<int>(wide.size());
+  const int length = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), size,
+                                         nullptr, 0, "?", nullptr);
+  if (length <= 0) return;
+  std::string converted(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), size, &converted[0], length,
+                      "?", nullptr);
+  *option = converted;
+}

@@ -14,3 +14,9 @@
 /// cannot spell exactly, which then stays unconverted; empty when all could.
 std::string encodeVmOptions(const std::string& runtimeHome,
                             const std::vector<std::string*>& options);
+
+/// Converts one option as encodeVmOptions does where an approximation
+/// serves, for texts apps only read (the arguments in sun.java.command): a
+/// character the code page cannot spell becomes '?', as in the java
+/// command's own arguments there. Unchanged on POSIX.
+void encodeVmOptionApproximately(const std::string& runtimeHome, std::string* option);

@@ -1,11 +1,12 @@
 #include "vm_task.h"
 
-#include <iostream>
 #include <string>
 
 #include "diagnostics.h"
+#include "java_command.h"
 #include "java_text.h"
 #include "pending_exception.h"
+#include "platform.h"
 #include "startup.h"
 #include "step_result.h"
 #include "uncaught.h"
@@ -16,7 +17,7 @@ namespace {
 const int failed = 1;
 
 int fail(const std::string& message) {
-  std::cerr << "Error: " << message << std::endl;
+  printErrorLine("Error: " + message);
   return failed;
 }
 
@@ -36,7 +37,7 @@ jobjectArray makeArgumentArray(JNIEnv* env, const LaunchSettings& settings) {
       env->NewObjectArray(static_cast<jsize>(javaArgs.size()), stringClass, nullptr);
   if (!array) return nullptr;
   for (size_t i = 0; i < javaArgs.size(); ++i) {
-    if (settings.verbose) std::cout << "  # " << javaArgs[i] << std::endl;
+    if (settings.verbose) printLine(std::string("  # ") + javaArgs[i]);
     jstring text = env->NewStringUTF(toModifiedUtf8(javaArgs[i]).c_str());
     if (!text) return nullptr;
     env->SetObjectArrayElement(array, static_cast<jsize>(i), text);
@@ -70,7 +71,10 @@ jclass findMainClass(JNIEnv* env, const std::string& className) {
 /// an exception pending; stops when main cannot be called.
 StepResult<int> invokeMain(JNIEnv* env, jobjectArray arguments,
                            const LaunchSettings& settings) {
-  std::string className = slashForm(settings.mainClass);
+  // A class of a named module ("MODULE/CLASS") is the system class loader's
+  // to find: the module is the root of the module graph (jdk.module.main).
+  const std::string mainClassName = splitMainClass(settings.mainClass).className;
+  std::string className = slashForm(mainClassName);
   jclass mainClass = findMainClass(env, className);
   if (!mainClass) return StepResult<int>::stop(failed);
   jmethodID mainMethod =
@@ -80,8 +84,7 @@ StepResult<int> invokeMain(JNIEnv* env, jobjectArray arguments,
     return StepResult<int>::stop(fail("failed to find main method in " + className));
   }
   if (settings.verbose)
-    std::cout << "Invoking static " << settings.mainClass << ".main() function ..."
-              << std::endl;
+    printLine("Invoking static " + mainClassName + ".main() function ...");
   startupMainStarting(env);
   env->CallStaticVoidMethod(mainClass, mainMethod, arguments);
   if (!env->ExceptionCheck()) return {0, std::nullopt};
@@ -99,13 +102,16 @@ void releaseVmOptions(jint optionCount, JavaVMOption* options) {
 int runVmTask(const LaunchSettings& settings, CreateJavaVMFunction createVm,
               JavaVMInitArgs& args, jint optionCount, JavaVMOption* options) {
   auto progress = [&settings](const char* line) {
-    if (settings.verbose) std::cout << line << std::endl;
+    if (settings.verbose) printLine(line);
   };
   progress("Creating Java VM ...");
   JavaVM* vm = nullptr;
   JNIEnv* env = nullptr;
   if (createVm(&vm, reinterpret_cast<void**>(&env), &args) < 0)
     return fail("failed to create Java VM!");
+  // The runtime library's initializers ran on the launcher's main thread and
+  // left memory freed in its heap, which the VM's threads seldom reuse.
+  releaseFreeMemory();
   progress("Passing command line arguments ...");
   jobjectArray arguments = makeArgumentArray(env, settings);
   if (!arguments) return failToPassArguments(env);

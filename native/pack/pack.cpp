@@ -326,6 +326,21 @@ class Staged {
   std::string path_;
 };
 
+/// "Packaged FOLDER (SIZE, runtime SIZE)", then each archive or installer
+/// with its size: ", A (SIZE) and B (SIZE)".
+std::string packagedLine(const std::string& folder, unsigned long long folderBytes,
+                         unsigned long long runtimeBytes, const std::vector<std::string>& archives) {
+  std::string line = "Packaged " + folder + " (" + sizeText(folderBytes) + ", runtime " +
+                     sizeText(runtimeBytes) + ")";
+  for (size_t i = 0; i < archives.size(); ++i) {
+    std::error_code code;
+    auto bytes = fs::file_size(pathOf(archives[i]), code);
+    line += (i + 1 == archives.size() ? " and " : ", ") + archives[i] + " (" +
+            sizeText(code ? 0 : bytes) + ")";
+  }
+  return line;
+}
+
 PackOutcome buildAndPlace(const PackOptions& options, const Inputs& inputs,
                           std::ostream& progress, StopCheck stop) {
   Staged folder(temporaryPath(options, "pack"));
@@ -347,7 +362,8 @@ PackOutcome buildAndPlace(const PackOptions& options, const Inputs& inputs,
     installers.push_back(std::make_unique<Staged>(output.temporaryPath));
   ok = ok && buildInstallers(inputs.installers, options, folder.path(), inputs.icon, work.path(),
                              progress, stop, &error);
-  unsigned long long runtimeSize =
+  unsigned long long folderBytes = ok ? folderSize(folder.path()) : 0;
+  unsigned long long runtimeBytes =
       ok ? folderSize(textOf(pathOf(folder.path()) / runtimeFolderName)) : 0;
   ok = ok && moveIntoPlace(folder.path(), inputs.finalFolder, options, &error) &&
        (!zip || moveIntoPlace(zip->path(), inputs.zipPath, options, &error));
@@ -357,8 +373,10 @@ PackOutcome buildAndPlace(const PackOptions& options, const Inputs& inputs,
     if (FolderBuilder::stopped(stop, &error)) return {packInterrupted, "Error: " + error};
     return failed(error);
   }
-  progress << "Packaged " << inputs.finalFolder << " (runtime " << sizeText(runtimeSize) << ")"
-           << std::endl;
+  std::vector<std::string> archives;
+  if (zip) archives.push_back(inputs.zipPath);
+  for (const InstallerOutput& output : inputs.installers.outputs) archives.push_back(output.path);
+  progress << packagedLine(inputs.finalFolder, folderBytes, runtimeBytes, archives) << std::endl;
   return {};
 }
 

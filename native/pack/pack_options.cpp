@@ -24,6 +24,7 @@ struct RawOptions {
   const char* runtime = nullptr;
   const char* jmods = nullptr;
   const char* addModules = nullptr;
+  const char* compress = nullptr;
   const char* icon = nullptr;
   const char* appVersion = nullptr;
   const char* vendor = nullptr;
@@ -90,6 +91,8 @@ std::vector<tabopt_option> optionTable(RawOptions* raw) {
                 "DIR", &raw->jmods),
       stringRow("add-modules", "The runtime's modules (default: those the jars use).",
                 "M1,M2", &raw->addModules),
+      stringRow("compress", "The runtime's modules zipped or not (default: zip with --startup-cache).",
+                "none|zip", &raw->compress),
       stringRow("icon", "The application's icon.", "FILE.png|FILE.ico", &raw->icon),
       stringRow("app-version", "The application's version (default 1.0.0).", "X.Y.Z[.W]",
                 &raw->appVersion),
@@ -186,6 +189,8 @@ std::string checkRequired(const RawOptions& raw) {
   if (!raw.jdk && !raw.runtime)
     return "No Java runtime: pass --jdk DIR (a JDK whose jlink makes one) or "
            "--runtime DIR (an existing runtime image to copy)";
+  if (raw.compress && raw.runtime)
+    return "Option --compress needs --jdk: a runtime copied with --runtime stays as it is";
   return "";
 }
 
@@ -252,6 +257,13 @@ std::string fillOptions(const RawOptions& raw, PackOptions* options) {
   options->runtime = text(raw.runtime);
   options->jmods = text(raw.jmods);
   options->addModules = splitModules(text(raw.addModules));
+  // Zipped modules cost start-up time that a startup cache wins back.
+  std::string compress = text(raw.compress);
+  options->compression = raw.startupCache ? PackCompression::Zip : PackCompression::None;
+  if (compress == "zip") options->compression = PackCompression::Zip;
+  else if (compress == "none") options->compression = PackCompression::None;
+  else if (!compress.empty())
+    return "Invalid value for option --compress: " + compress + " (none or zip)";
   options->icon = text(raw.icon);
   options->vendor = text(raw.vendor);
   options->description = text(raw.description);

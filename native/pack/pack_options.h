@@ -9,6 +9,9 @@
 /// The system the app folder is made for.
 using PackTarget = TargetOs;
 
+/// How jlink stores the runtime's classes and resources (lib/modules).
+enum class PackCompression { None, Zip };
+
 /// A kind of document the installed application opens: "EXT:DESCRIPTION[:MIME-TYPE]".
 struct FileAssociation {
   std::string extension;    ///< without the dot
@@ -27,6 +30,7 @@ struct PackOptions {
   std::string runtime;
   std::string jmods;
   std::vector<std::string> addModules;
+  PackCompression compression = PackCompression::None;  ///< zip by default with startupCache
   std::string icon;
   std::string appVersion = "1.0.0";
   std::string vendor;

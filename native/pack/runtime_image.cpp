@@ -1,8 +1,13 @@
 // Copying or linking the runtime of a packaged application.
 #include "runtime_image.h"
 
+#include <cstdlib>
+#include <system_error>
+
+#include "class_archives.h"
 #include "executable_name.h"
 #include "file_util.h"
+#include "platform.h"
 #include "process.h"
 #include "runtime_layout.h"
 
@@ -56,14 +61,56 @@ bool findModules(const std::string& jdk, const std::vector<std::string>& jars,
   return true;
 }
 
+/// The objcopy of the search path, with which jlink strips native libraries;
+/// empty when there is none.
+std::string findObjcopy() {
+  const char* path = std::getenv("PATH");
+  const std::string folders = path ? path : "";
+  for (size_t start = 0; start <= folders.size();) {
+    size_t end = folders.find(pathListSeparator, start);
+    if (end == std::string::npos) end = folders.size();
+    std::error_code code;
+    const std::filesystem::path candidate = pathOf(folders.substr(start, end - start)) / "objcopy";
+    if (end > start && std::filesystem::is_regular_file(candidate, code)) return textOf(candidate);
+    start = end + 1;
+  }
+  return "";
+}
+
+/// jlink's options that leave out what the app does not need: the classes'
+/// debug attributes; the native libraries' debug symbols where jlink can
+/// strip them (JDK 13 and later, on Linux for Linux, with binutils'
+/// objcopy: --strip-debug does both there, but fails without objcopy); the
+/// modules zipped when asked.
+std::vector<std::string> leanOptions(const PackOptions& options, int version,
+                                     std::ostream& progress) {
+  std::vector<std::string> lean = {version >= 13 ? "--strip-java-debug-attributes"
+                                                 : "--strip-debug"};
+  if (version >= 13 && hostOs == TargetOs::Linux &&
+      options.target == PackTarget::Linux) {
+    const std::string objcopy = findObjcopy();
+    if (objcopy.empty())
+      progress << "No objcopy on the search path: native libraries keep their debug symbols"
+               << std::endl;
+    else
+      lean.insert(lean.end(), {"--strip-native-debug-symbols", "objcopy=" + objcopy});
+  }
+  if (options.compression == PackCompression::Zip)
+    lean.push_back(version >= 21 ? "--compress=zip-6" : "--compress=2");
+  return lean;
+}
+
 bool linkRuntime(const PackOptions& options, const std::string& modules,
                  const std::string& destination, std::ostream& progress, std::string* error) {
   bool native = options.target == hostOs;
+  int version = runtimeFeatureVersion(options.jdk);
   progress << "Linking a runtime with jlink (" << modules << ") ..." << std::endl;
   std::vector<std::string> command = {toolOf(options.jdk, "jlink"), "--add-modules", modules,
-                                      "--strip-debug", "--no-header-files", "--no-man-pages"};
+                                      "--no-header-files", "--no-man-pages"};
+  std::vector<std::string> lean = leanOptions(options, version, progress);
+  command.insert(command.end(), lean.begin(), lean.end());
   // jlink makes class data archives from JDK 17 on.
-  if (native && runtimeFeatureVersion(options.jdk) >= 17) command.push_back("--generate-cds-archive");
+  if (native && version >= 17) command.push_back("--generate-cds-archive");
   if (!options.jmods.empty()) command.insert(command.end(), {"--module-path", options.jmods});
   command.insert(command.end(), {"--output", destination});
   std::string output;
@@ -98,14 +145,18 @@ bool checkJdk(const PackOptions& options, std::string* error) {
 
 bool makeRuntime(const PackOptions& options, const std::vector<std::string>& jars,
                  const std::string& destination, std::ostream& progress, std::string* error) {
+  const std::string serverFolder =
+      textOf((pathOf(destination) / runtimeLibraryIn(options.target)).parent_path());
   if (!options.runtime.empty()) {
     progress << "Copying the runtime " << options.runtime << " ..." << std::endl;
-    return copyFolder(options.runtime, destination, error);
+    return copyFolder(options.runtime, destination, error) &&
+           leaveOutUnusedClassArchives(serverFolder, options.vmOptions, error);
   }
   std::string modules = joined(options.addModules);
   if (modules.empty() && !findModules(options.jdk, jars, progress, &modules, error)) return false;
   return linkRuntime(options, modules, destination, progress, error) &&
-         checkRuntime(options, destination, error);
+         checkRuntime(options, destination, error) &&
+         leaveOutUnusedClassArchives(serverFolder, options.vmOptions, error);
 }
 
 bool checkRuntimeInputs(const PackOptions& options, std::string* error) {

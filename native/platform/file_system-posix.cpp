@@ -15,6 +15,7 @@ FileStamp statFile(const std::string& path) {
   if (stat(path.c_str(), &status) != 0) return stamp;
   stamp.exists = true;
   stamp.directory = S_ISDIR(status.st_mode);
+  stamp.regular = S_ISREG(status.st_mode);
   stamp.size = static_cast<uint64_t>(status.st_size);
   stamp.modified = static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000 +
                    status.st_mtim.tv_nsec;

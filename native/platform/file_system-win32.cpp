@@ -10,6 +10,7 @@ FileStamp statFile(const std::string& path) {
   if (!GetFileAttributesExW(wideFromUtf8(path).c_str(), GetFileExInfoStandard, &data)) return stamp;
   stamp.exists = true;
   stamp.directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  stamp.regular = !stamp.directory && !(data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE);
   stamp.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   stamp.modified = static_cast<int64_t>(
       (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |

@@ -11,6 +11,8 @@
 struct FileStamp {
   bool exists = false;
   bool directory = false;
+  /// A plain file: neither a folder nor a FIFO, socket or device.
+  bool regular = false;
   uint64_t size = 0;
   int64_t modified = 0;     ///< modification time in the system's own units
 };

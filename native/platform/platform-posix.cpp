@@ -6,12 +6,13 @@
 #include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <malloc.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <iostream>
+#include <cstdio>
 #include <vector>
 
 bool changeWorkingDirectory(const std::string& directory) {
@@ -119,12 +120,32 @@ void reportSystemError(const char* description) {
   }
   if (text.empty() && code != 0) text = strerror(code);
   if (text.empty()) text = "no description available";
-  // POSIX texts carry no line break of their own; the line must still end
-  // so that the fatal line that follows stands on a line of its own.
-  if (text.back() != '\n') text += '\n';
-  std::cerr << "Error code [" << static_cast<unsigned>(code) << "] when trying to "
-            << description << ": " << text << std::flush;
+  if (text.back() == '\n') text.pop_back();
+  printErrorLine("Error code [" + std::to_string(static_cast<unsigned>(code)) +
+                 "] when trying to " + description + ": " + text);
 }
+
+namespace {
+
+// Through stdio rather than the C++ streams: their set-up at start-up costs
+// the launcher's process most of its memory above the VM's own.
+void writeLine(FILE* stream, const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), stream);
+  std::fputc('\n', stream);
+  std::fflush(stream);
+}
+
+}  // namespace
+
+void printLine(const std::string& line) { writeLine(stdout, line); }
+
+void releaseFreeMemory() {
+#ifdef __GLIBC__
+  malloc_trim(0);
+#endif
+}
+
+void printErrorLine(const std::string& line) { writeLine(stderr, line); }
 
 namespace {
 

@@ -159,5 +159,11 @@ void reportSystemError(const char* description) {
   reportSystemErrorAbout(description, std::string());
 }
 
+void printLine(const std::string& line) { std::cout << line << std::endl; }
+
+void releaseFreeMemory() {}
+
+void printErrorLine(const std::string& line) { std::cerr << line << std::endl; }
+
 // The Windows entry takes the command line as UTF-16 and hands it on in UTF-8.
 std::string toUtf8(const char* text) { return text; }

@@ -53,6 +53,17 @@ struct VmEntryPoints {
 bool loadVmRuntimeLibrary(const std::string& runtimeHome, const std::string& library,
                           VmEntryPoints* entryPoints);
 
+/// Writes `line` and a line break to standard output (printLine) or standard
+/// error (printErrorLine) at once, so that it stands before anything the Java
+/// runtime writes afterwards. On Windows they go through std::cout and
+/// std::cerr, whose buffers the failure report may replace.
+void printLine(const std::string& line);
+void printErrorLine(const std::string& line);
+
+/// Gives the whole free pages of the C library's heaps back to the system
+/// (glibc); does nothing elsewhere.
+void releaseFreeMemory();
+
 /// Writes "Error code [N] when trying to <description>: <system text>" to
 /// standard error for the calling thread's last error.
 void reportSystemError(const char* description);

@@ -97,7 +97,40 @@ TEST_F(CheckTest, Outputs) {
        "token: expected \"-classpath\" followed by a list of entries; it adds nothing (it "
        "looks like UTF-16: save it as UTF-8)\n"
        "config.json: 0 errors, 2 warnings\nstatus 0"},
+      // "MODULE/CLASS" names a class of a named module; "app/Main" is the
+      // slash form of app.Main, as ever.
+      {R"({"mainClass": "mod/pk.Main", "classPath": ["app.jar"]})",
+       "config.json: warning: 'mainClass' \"mod/pk.Main\" names a class of module 'mod', but "
+       "no VM option gives the module path (--module-path=DIR): the Java VM will not find "
+       "the module\nconfig.json: 0 errors, 1 warning\nstatus 0"},
+      {R"({"mainClass": "app/Main", "classPath": ["app.jar"], "vmArgs": []})",
+       "config.json: ok\nstatus 0"},
+      // Entries the Java VM cannot use as they are: it waits on a FIFO, splits
+      // a name at ':', and the launcher reads "${" as a macro.
+      {R"({"mainClass": "M", "classPath": ["pipe.jar", "odd:name.jar", "lib/*", "none/*",
+           "${VT_UNSET_CHECK}.jar", "${VT_SET_CHECK}.jar"]})",
+       "config.json: warning: jar \"lib/y:z.jar\" of class path entry \"lib/*\" holds ':', "
+       "which separates class path entries: the Java VM would take it for two; the launcher "
+       "skips it; rename the file\n"
+       "config.json: warning: class path entry \"none/*\" names a folder that does not exist; "
+       "it adds nothing\n"
+       "config.json: error: element 6 of 'classPath' names \"${VT_SET_CHECK}.jar\", whose "
+       "name holds \"${\": the launcher reads it as a macro and uses \"set.jar\"; rename the "
+       "file\n"
+       "config.json: error: class path entry \"pipe.jar\" is neither a file nor a folder (a "
+       "FIFO, socket or device): the Java VM would wait on it or fail to read it\n"
+       "config.json: error: class path entry \"odd:name.jar\" holds ':', which separates "
+       "class path entries: the Java VM would take it for two; rename the file\n"
+       "config.json: warning: class path entry \"${VT_UNSET_CHECK}.jar\" holds \"${\", which "
+       "the launcher reads as a macro where a configuration names the file; rename the file\n"
+       "config.json: warning: class path entry \"set.jar\" does not exist\n"
+       "config.json: 3 errors, 4 warnings\nstatus 1"},
   };
+  ASSERT_EQ(mkfifo("pipe.jar", 0600), 0);
+  for (const char* file : {"odd:name.jar", "lib/x.jar", "lib/y:z.jar", "${VT_UNSET_CHECK}.jar",
+                           "${VT_SET_CHECK}.jar"})
+    write(file, "");
+  setenv("VT_SET_CHECK", "set", 1);
   std::filesystem::create_directory("dir.txt");
   write("nul.txt", "-classpath a\0.jar"s + pathListSeparator + "app.jar");
   write("bom.txt", "\xEF\xBB\xBF-classpath app.jar");
@@ -121,9 +154,13 @@ TEST_F(CheckTest, VerboseShowsWhatTheLauncherWouldUse) {
   EXPECT_EQ(checkConfiguration(options), 0);
   const std::string app = directory_.string();
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "config.json: note: the VM options are not checked against Java runtime library "
+            "\"jre/lib/server/libjvm.so\": it is not an ELF or PE library with a read-only "
+            "data section\n"
             "VM options file: " + app + "/home/vantrel/vantrel.vmoptions\n"
             "VM options:\n  -Dv=from the environment\n  -Xmx2g\n"
             "Class path:\n  app.jar\n  " + app + "/app.jar\n"
+            "Arguments before the command line's: none\n"
             "Environment changes:\n  A=" + app + "\n  B=\n"
             "config.json: ok\n");
 }

@@ -95,6 +95,35 @@ TEST_F(ConfigTest, OnlyEntriesEndingInTxtAreArgumentFiles) {
   EXPECT_EQ(expand("[]"), Strings{});
 }
 
+// "DIR/*" gives the jars of DIR as the java command takes them (".jar" and
+// ".JAR", no subfolders), sorted by name; nothing else holding '*' does.
+TEST_F(ConfigTest, FolderWildcardsGiveTheJarsOfTheFolder) {
+  for (const char* file : {"lib/b.jar", "lib/A.jar", "lib/c.JAR", "lib/d.Jar", "lib/e.txt",
+                           "lib/.hidden.jar", "lib/sub/f.jar", "top.jar"})
+    write(file, "");
+  write("deps.txt", "-classpath lib/*");
+  write(std::string("lib/x") + pathListSeparator + "y.jar", "");
+  const std::string skipped = std::string("Warning: ignoring lib/x") + pathListSeparator +
+                              "y.jar of class path entry lib/*: its name holds '" +
+                              pathListSeparator + "', which separates class path entries\n";
+  const Strings libJars{"lib/.hidden.jar", "lib/A.jar", "lib/b.jar", "lib/c.JAR"};
+  struct Case {
+    const char* classPath;
+    Strings entries;
+    std::string err;
+  } cases[] = {
+      {R"(["lib/*"])", libJars, skipped},
+      {R"(["deps.txt"])", libJars, skipped},
+      {R"(["*", "lib/sub/*"])", {"top.jar", "lib/sub/f.jar"}, ""},
+      {R"(["missing/*", "lib/*.jar", "lib*"])", {"lib/*.jar", "lib*"}, ""},
+  };
+  for (const Case& c : cases) {
+    std::string err;
+    EXPECT_EQ(expand(c.classPath, &err), c.entries) << c.classPath;
+    EXPECT_EQ(err, c.err) << c.classPath;
+  }
+}
+
 TEST_F(ConfigTest, ReadsAVeryLongListToken) {
   std::string list;
   Strings expected;

@@ -115,7 +115,8 @@ TEST_F(ConfigTest, MacrosExpandWhereTheyBelongAndNowhereElse) {
     "vmArgs": ["-Dhome=$APPDIR", "-Dlib=${LIB}", "-Dinner=${QUOTED}", "-Dx=a$b",
                "-Dn=${UNSET_X}", "-Dtwice=${LIB}${LIB}", "-Dpart=$APPDIRX"],
     "mainClass": "app.Outer$Inner${LIB}",
-    "classPath": ["$APPDIR/a.jar", "${LIB}/b.jar", "$APPDIR/deps.txt", "${EMPTY_X}"]
+    "classPath": ["$APPDIR/a.jar", "${LIB}/b.jar", "$APPDIR/deps.txt", "${EMPTY_X}"],
+    "args": ["--data=$APPDIR/data", "${LIB}", "${UNSET_X}"]
   })");
   write("app/deps.txt", std::string("-classpath ${LIB}/x.jar") + pathListSeparator +
                             "$APPDIR/y.jar");
@@ -139,6 +140,7 @@ TEST_F(ConfigTest, MacrosExpandWhereTheyBelongAndNowhereElse) {
             (Strings{"-Dhome=" + app, "-Dlib=/opt/lib", "-Dinner=${LIB}", "-Dx=a$b",
                      "-Dn=${UNSET_X}", "-Dtwice=/opt/lib/opt/lib", "-Dpart=" + app + "X"}));
   EXPECT_EQ(result.mainClass, "app.Outer$Inner${LIB}");
+  EXPECT_EQ(result.args, (Strings{"--data=" + app + "/data", "/opt/lib", "${UNSET_X}"}));
   EXPECT_EQ(result.classPath.entries,
             (Strings{app + "/a.jar", "/opt/lib/b.jar", "/opt/lib/x.jar", app + "/y.jar"}));
   ASSERT_EQ(result.diagnostics.size(), 1u);  // the entry that expanded to nothing
@@ -162,8 +164,10 @@ TEST_F(LoadTest, AcceptsEmptyMainClassAndReplacesClassPath) {
 
 TEST_F(LoadTest, SkipsValuesThatAreNotStringsWithAWarning) {
   write("my.json", R"({"env": {"VT_N": 1, "VT_OK": "x"}, "vmArgs": [true, "-Xa"],
-                      "mainClass": "M", "classPath": [null, "a.jar", {}, [], 2.5]})");
+                      "mainClass": "M", "classPath": [null, "a.jar", {}, [], 2.5],
+                      "args": [false, "--x"]})");
   settings.configPath = "my.json";
+  settings.javaArgs = {"from the command line"};
   unsetenv("VT_N");
   std::string out, err;
   const LaunchSettings loaded = loadCapturing(out, err);
@@ -177,11 +181,53 @@ TEST_F(LoadTest, SkipsValuesThatAreNotStringsWithAWarning) {
                 expected + "an object\n" +
                 "Warning: ignoring element 4 of 'classPath' in my.json: " + expected +
                 "an array\n" + "Warning: ignoring element 5 of 'classPath' in my.json: " +
-                expected + "a number\n");
+                expected + "a number\n" + "Warning: ignoring element 1 of 'args' in my.json: " +
+                expected + "a boolean\n");
   EXPECT_EQ(getenv("VT_N"), nullptr);
   EXPECT_STREQ(getenv("VT_OK"), "x");
   EXPECT_EQ(loaded.vmArgs, Strings{"-Xa"});
   EXPECT_EQ(loaded.classPath, Strings{"a.jar"});
+  // The configuration's arguments come before the command line's.
+  EXPECT_EQ(loaded.javaArgs, (Strings{"--x", "from the command line"}));
+}
+
+// A launcher reads its own NAME.json instead of config.json when there is
+// one; --config names the file whatever there is.
+TEST_F(LoadTest, EachLauncherMayHaveItsOwnConfiguration) {
+  struct Case {
+    const char* appName;
+    const char* ownFile;  // written as NAME.json: "file", "folder" or "none"
+    const char* given;    // --config, or nullptr
+    const char* used;     // the main class of the file read
+    const char* out;      // with -v
+  } cases[] = {
+      {"tool", "file", nullptr, "Tool", "Using configuration file tool.json ...\n"},
+      {"tool", "none", nullptr, "Default", ""},
+      {"tool", "folder", nullptr, "Default", ""},
+      {"tool", "file", "config.json", "Default", ""},
+      {"tool", "file", "other.json", "Other", ""},
+      {"config", "file", nullptr, "Default", ""},
+      {"", "none", nullptr, "Default", ""},
+  };
+  write("config.json", R"({"mainClass": "Default", "classPath": []})");
+  write("other.json", R"({"mainClass": "Other", "classPath": []})");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.appName) + " " + c.ownFile);
+    std::filesystem::remove_all("tool.json");
+    if (std::string(c.ownFile) == "file")
+      write("tool.json", R"({"mainClass": "Tool", "classPath": []})");
+    else if (std::string(c.ownFile) == "folder")
+      std::filesystem::create_directory("tool.json");
+    settings = LaunchSettings();
+    settings.appName = c.appName;
+    settings.verbose = true;
+    settings.configPath = c.given ? c.given : "config.json";
+    settings.configFromCommandLine = c.given != nullptr;
+    std::string out, err;
+    EXPECT_EQ(loadCapturing(out, err).mainClass, c.used);
+    EXPECT_EQ(out, c.out);
+    EXPECT_EQ(err, "");
+  }
 }
 
 TEST_F(LoadTest, NothingPrintedBeforeAMissingMainClass) {

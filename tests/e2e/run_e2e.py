@@ -49,6 +49,7 @@ BASE_CONFIG = {"mainClass": "app.Probe", "classPath": ["app.jar"]}
 class Suite:
     def __init__(self, options):
         self.launcher = os.path.abspath(options.launcher)
+        self.checker = options.checker and os.path.abspath(options.checker)
         self.work = os.path.abspath(options.work)
         self.jdk = options.jdk
         self.standin = options.standin
@@ -57,6 +58,10 @@ class Suite:
         os.makedirs(self.work)
         if self.jdk:
             self.jar = self.build_jar()
+            self.module_jar = self.build_module_jar()
+            with open(os.path.join(self.jdk, "release")) as f:
+                self.version = int(re.search(r'^JAVA_VERSION="(?:1\.)?(\d+)', f.read(),
+                                             re.M).group(1))
 
     def build_jar(self):
         """Compiles the test programs into app.jar, without the classes named
@@ -74,6 +79,18 @@ class Suite:
         jar = os.path.join(self.work, "app.jar")
         subprocess.run([os.path.join(self.jdk, "bin", "jar"), "cf", jar, "-C", classes, "."],
                        env=env, check=True)
+        return jar
+
+    def build_module_jar(self):
+        """The named module vantrel.probe (java/module) as mods/probe.jar."""
+        source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "java", "module")
+        classes = os.path.join(self.work, "module-classes")
+        subprocess.run([os.path.join(self.jdk, "bin", "javac"), "-d", classes,
+                        os.path.join(source, "module-info.java"),
+                        os.path.join(source, "probe", "ModuleProbe.java")], check=True)
+        jar = os.path.join(self.work, "probe.jar")
+        subprocess.run([os.path.join(self.jdk, "bin", "jar"), "cf", jar, "-C", classes, "."],
+                       check=True)
         return jar
 
     def app(self, name, config=None, files=None, runtime="jdk"):
@@ -231,6 +248,7 @@ def jdk_cases(s):
     s.case("threads", ["threads"], 0, "threads: 10\nnon-daemon thread finished\n")
     verbose_case(s)
     user_options_case(s)
+    launcher_input_cases(s)
     s.case("help", ["-c", "--help", "x"], 1, HELP)
     started_through_a_link_case(s)
     command_line_errors(s)
@@ -284,6 +302,71 @@ Destroyed Java VM ...
     outcome = s.run(folder, ["-c", "-v", "--cwd=" + folder, "-J", "-Dx=y", "-J", "-Xmx64m",
                              "prop", "x"])
     s.check("verbose", outcome, 0, expected, "")
+
+
+def launcher_input_cases(s):
+    """What a packaged app gives the launcher: VM options the runtime may not
+    recognise, a folder wildcard, default arguments, a second launcher with
+    its own NAME.json, a main class in a named module; and what the java
+    command's properties then say."""
+    options = ["-XX:+UseZGCC", "--add-opens java.base/java.lang=ALL-UNNAMED", "-Xmx64m",
+               "--add-opens=java.base/java.lang=ALL-UNNAMED", "-XX:+UseSerialGC",
+               "--finalization=disabled"]
+    # The runtime's own judgement: the option came with Java 18.
+    ignored = options[:2] + (options[-1:] if s.version < 18 else [])
+    warnings = "".join("Warning: the Java VM does not recognise the option %s and ignores it\n"
+                       % option for option in ignored)
+    folder = s.app("unrecognised VM options", config=config_with(vmArgs=options))
+    s.check("unrecognised VM options in -c mode", s.run(folder, ["-c", "prop", "x"]), 0,
+            "x=null\n", warnings)
+    s.check("unrecognised VM options otherwise unsaid", s.run(folder, ["prop", "x"]), 0,
+            "x=null\n", "")
+    if s.checker:
+        every_flag_case(s, folder)
+    folder = s.app("args, NAME.json and properties", config=config_with(
+        classPath=["lib/*"], args=["prop", "sun.java.command"]), files={
+        "tool.json": json.dumps(config_with(classPath=["lib/*"], args=["args", "--from-tool"]))})
+    os.renames(os.path.join(folder, "app.jar"), os.path.join(folder, "lib", "app.jar"))
+    shutil.copy(os.path.join(folder, "vantrel"), os.path.join(folder, "tool"))
+    s.check("default arguments and the java command's properties",
+            s.run(folder, ["sun.java.launcher", "vantrel.launcher", "java.class.path"]), 0,
+            "sun.java.command=app.Probe prop sun.java.command sun.java.launcher "
+            "vantrel.launcher java.class.path\nsun.java.launcher=SUN_STANDARD\n"
+            "vantrel.launcher=%s/vantrel\njava.class.path=lib/app.jar\n" % folder, "")
+    s.check("a launcher's own NAME.json", s.run(folder, ["-c", "-v", "--", "x"], program=os.path.join(
+        folder, "tool")), 0, re.compile(r"(.*\n)?Using configuration file tool\.json \.\.\.\n.*" +
+                                        re.escape(code_points(["args", "--from-tool", "x"])) +
+                                        ".*", re.S), "")
+    folder = s.app("main class in a module", config={
+        "mainClass": "vantrel.probe/probe.ModuleProbe", "classPath": [],
+        "vmArgs": ["--module-path=mods"]})
+    os.makedirs(os.path.join(folder, "mods"))
+    shutil.copy(s.module_jar, os.path.join(folder, "mods"))
+    s.check("main class in a module",
+            s.run(folder, ["jdk.module.main", "jdk.module.main.class", "sun.java.command"]), 0,
+            "module vantrel.probe\njdk.module.main=vantrel.probe\n"
+            "jdk.module.main.class=probe.ModuleProbe\nsun.java.command=vantrel.probe/"
+            "probe.ModuleProbe jdk.module.main jdk.module.main.class sun.java.command\n", "")
+
+
+def every_flag_case(s, folder):
+    """vantrel-check accepts every -XX flag the runtime lists and names the
+    two it does not know."""
+    listed = subprocess.run([os.path.join(s.jdk, "bin", "java"), "-XX:+UnlockDiagnosticVMOptions",
+                             "-XX:+UnlockExperimentalVMOptions", "-XX:+PrintFlagsFinal",
+                             "-version"], capture_output=True, text=True, check=True).stdout
+    flags = re.findall(r"^\s*\S+\s+(\w+)\s+:?=", listed, re.M)
+    bad = ["-XX:+UseZGCC", "-XX:NoSuchOption=1"]
+    write(os.path.join(folder, "every-flag.json"), json.dumps(
+        config_with(vmArgs=["-XX:+" + flag for flag in flags] + bad)))
+    checked = subprocess.run([s.checker, "--config", "every-flag.json"], cwd=folder,
+                             capture_output=True, text=True, timeout=60,
+                             env=dict(os.environ, XDG_CONFIG_HOME=os.path.join(s.work, "user config")))
+    expected = "".join('every-flag.json: error: VM option "%s" is not one the Java runtime '
+                       "recognises: the Java VM ignores it\n" % option for option in bad)
+    s.check("vantrel-check knows all %d flags of the runtime" % len(flags),
+            (checked.returncode, checked.stdout, checked.stderr), 1,
+            expected + "every-flag.json: 2 errors, 0 warnings\n", "")
 
 
 def started_through_a_link_case(s):
@@ -381,9 +464,12 @@ def standin_cases(s):
     status, out, err = s.run(folder, ["one", "\U0001F600"])
     lines = out.splitlines()
     for wanted in ["[jvm] JNI_GetDefaultJavaVMInitArgs version=0x10008",
-                   "[jvm] JNI_CreateJavaVM version=0x10008 ignoreUnrecognized=1 nOptions=2",
+                   "[jvm] JNI_CreateJavaVM version=0x10008 ignoreUnrecognized=1 nOptions=5",
                    "[jvm] option[0]=-Djava.class.path=a.jar:b.jar",
                    "[jvm] option[1]=-Xmx1g",
+                   "[jvm] option[2]=-Dsun.java.command=app.Main one \U0001F600",
+                   "[jvm] option[3]=-Dsun.java.launcher=SUN_STANDARD",
+                   "[jvm] option[4]=-Dvantrel.launcher=" + os.path.join(folder, "vantrel"),
                    "[jvm] FindClass app/Main",
                    "[jvm] main args=2",
                    "[jvm] DestroyJavaVM"]:
@@ -429,6 +515,7 @@ def some_other_library():
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--launcher", required=True)
+    parser.add_argument("--checker")
     parser.add_argument("--work", required=True)
     parser.add_argument("--jdk")
     parser.add_argument("--standin")

@@ -126,6 +126,11 @@ bool setEnvironmentVariable(const std::string& name, const std::string& value) {
   return true;
 }
 
+// The loader's lines, as the platform writes them (the rest of the
+// platform layer is left out, see above).
+void printLine(const std::string& line) { std::printf("%s\n", line.c_str()); }
+void printErrorLine(const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); }
+
 namespace {
 
 /// Makes the process's directory and enters it.

@@ -9,6 +9,7 @@
 
 #include "launcher.h"
 #include "platform.h"
+#include "vm_option_names.h"
 #include "vm_task.h"
 
 namespace {
@@ -73,16 +74,28 @@ TEST_F(LaunchTest, MissingRuntimeLibraryIsReported) {
   EXPECT_STREQ("1", std::getenv("VANTREL_T"));
 }
 
+// The options: the class path, the VM options, then the properties the java
+// command sets (those the VM options set left to them); in interface mode
+// the options the runtime does not recognise are named.
 TEST_F(LaunchTest, BuildsTheOptionsAndCallsTheRunner) {
   installRuntime();
   writeConfig(R"({"mainClass": "app.Main", "classPath": ["a.jar", "", "b.jar"],
-                  "vmArgs": ["-Xmx512m", ""]})");
+                  "vmArgs": ["-Xmx512m", "", "-XX:+NoSuchFlag", "-Dsun.java.launcher=mine"],
+                  "args": ["--first"]})");
+  settings.interfaceMode = true;
+  settings.javaArgs = {"x"};
+  settings.launcherPath = "/opt/app/vantrel";
   testing::internal::CaptureStderr();
   EXPECT_EQ(0, launchRecording());
   // An empty entry would put the working directory on the class path.
-  EXPECT_EQ("Warning: ignoring element 2 of 'classPath' in config.json: it is empty\n",
+  EXPECT_EQ("Warning: ignoring element 2 of 'classPath' in config.json: it is empty\n"
+            "Warning: the Java VM does not recognise the option -XX:+NoSuchFlag and ignores "
+            "it\n",
             testing::internal::GetCapturedStderr());
-  EXPECT_EQ((std::vector<std::string>{"-Djava.class.path=a.jar:b.jar", "-Xmx512m", ""}),
+  EXPECT_EQ((std::vector<std::string>{"-Djava.class.path=a.jar:b.jar", "-Xmx512m", "",
+                                      "-XX:+NoSuchFlag", "-Dsun.java.launcher=mine",
+                                      "-Dsun.java.command=app.Main --first x",
+                                      "-Dvantrel.launcher=/opt/app/vantrel"}),
             options);
 }
 
@@ -97,7 +110,9 @@ TEST_F(LaunchTest, VerboseLinesFollowTheSteps) {
                 appDirectory + "/jre ...\nLoading JVM runtime library ...\nPassing VM options ...\n"
                 "  # -Xmx512m\n",
             testing::internal::GetCapturedStdout());
-  EXPECT_EQ((std::vector<std::string>{"-Djava.class.path=", "-Xmx512m"}), options);
+  EXPECT_EQ((std::vector<std::string>{"-Djava.class.path=", "-Xmx512m", "-Dsun.java.command=M",
+                                      "-Dsun.java.launcher=SUN_STANDARD"}),
+            options);
 }
 
 TEST_F(LaunchTest, UnenterableDirectoryIsAWarning) {
@@ -109,6 +124,44 @@ TEST_F(LaunchTest, UnenterableDirectoryIsAWarning) {
                 "/missing\nError: failed to load configuration: " + appDirectory +
                 "/none.json\n",
             testing::internal::GetCapturedStderr());
+}
+
+// Judged by the names in the runtime library, as the VM matches them; the
+// verdicts hold for every Java version from 11 on.
+TEST(VmOptionNames, TellTheOptionsTheRuntimeIgnores) {
+  const VmOptionNames names = readVmOptionNames(VANTREL_TEST_LIBJVM);
+  ASSERT_TRUE(names.known()) << names.problem;
+  const struct {
+    const char* option;
+    bool recognised;
+  } cases[] = {
+      {"-Xmx512m", true}, {"-Xss1m", true}, {"-Xlog:gc*:file=gc.log", true},
+      {"-Xshare:auto", true}, {"-ea", true}, {"-ea:app...", true}, {"-verbose:gc", true},
+      {"--add-opens=java.base/java.lang=ALL-UNNAMED", true}, {"-XX:+UseSerialGC", true},
+      {"-XX:-UseCompressedOops", true}, {"-XX:MaxRAMPercentage=50", true},
+      {"-XX:Flags=.hotspotrc", true}, {"-Xrunjdwp:transport=dt_socket", true},
+      {"-agentlib:jdwp=server=y", true}, {"-javaagent:agent.jar", true}, {"-Dx", true},
+      {"", true},
+      {"-XX:+UseZGCC", false}, {"-XX:+NoSuchOption", false}, {"-XX:+", false},
+      {"-XX:#+UseSerialGC", false}, {"-Xfoo", false}, {"-Xverifyx", false}, {"-cp", false},
+      {"-jar", false}, {"--add-opens java.base/java.lang=ALL-UNNAMED", false},
+      {"java.base/java.lang=ALL-UNNAMED", false}, {" -Xmx1g", false}, {"exit", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.recognised, recognisesVmOption(names, c.option)) << c.option;
+  // Files that are no runtime library tell nothing, and nothing is reported.
+  char pattern[] = "/tmp/vantrel-names-XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(pattern));
+  const std::string folder = pattern;
+  for (const std::string& content : {std::string(), std::string("-Xmx\0-XX:Flags=\0", 16),
+                                     std::string("\x7f" "ELF\2\1", 6) + std::string(58, '\xff'),
+                                     std::string("MZ") + std::string(62, '\xff')}) {
+    std::ofstream(folder + "/lib", std::ios::binary) << content;
+    const VmOptionNames none = readVmOptionNames(folder + "/lib");
+    EXPECT_FALSE(none.known()) << content.size();
+    EXPECT_TRUE(unrecognisedVmOptions(none, {"-XX:+UseZGCC"}).empty());
+  }
+  EXPECT_FALSE(readVmOptionNames(folder).known());
+  std::system(("rm -rf " + folder).c_str());
 }
 
 TEST(SystemError, ReportEndsItsLineWithoutSystemText) {

@@ -47,18 +47,20 @@ def test_linux(options):
     inputs, png = make_jar(options.jdk, work), icon_png(work)
     output = os.path.join(work, "out")
     shutil.rmtree(output, ignore_errors=True)
-    pack(options, inputs, output, "--jdk", options.jdk, "--icon", png, "--app-version", "1.2.3",
-         "--vendor", "Acme", "--copyright", "(c) 2026 Acme", "--description", "Says hello",
-         "--maintainer", "Acme Team <team@acme.example>", "--installer", "deb",
-         "--installer", "rpm", "--file-association", "hello:Hello document",
-         "--url-scheme", "hello-app", "--vm-option", "-Dhello.home=$APPDIR")
+    out, _ = pack(options, inputs, output, "--jdk", options.jdk, "--icon", png,
+                  "--app-version", "1.2.3", "--vendor", "Acme", "--copyright", "(c) 2026 Acme",
+                  "--description", "Says hello", "--maintainer", "Acme Team <team@acme.example>",
+                  "--installer", "deb", "--installer", "rpm",
+                  "--file-association", "hello:Hello document", "--url-scheme", "hello-app",
+                  "--vm-option", "-Dhello.home=$APPDIR")
     deb = os.path.join(output, "hello-app_1.2.3_amd64.deb")
     rpm = os.path.join(output, "hello-app-1.2.3-1.x86_64.rpm")
     check(sorted(os.listdir(output)) == sorted(["Hello App", os.path.basename(deb),
                                                 os.path.basename(rpm)]),
           "output: %r" % os.listdir(output))
-    print("deb %.1f MiB, rpm %.1f MiB" % (os.path.getsize(deb) / 1048576.0,
-                                           os.path.getsize(rpm) / 1048576.0))
+    sizes = ["%s (%.1f MiB)" % (path, os.path.getsize(path) / 1048576.0) for path in (deb, rpm)]
+    check(out.splitlines()[-1].endswith(", %s and %s" % tuple(sizes)),
+          "the size report does not name the packages: " + out)
     status, out, err = run(["lintian", deb])
     print("lintian:\n" + out + err)
     check(not [line for line in out.splitlines() if line.startswith("E:")], "lintian errors")

@@ -86,7 +86,23 @@ def pack(options, inputs, output, *extra):
     status, out, err = run(command)
     print("$ " + " ".join(command) + "\n" + out + err)
     check(status == 0, "vantrel-pack failed with status %d" % status)
-    return os.path.join(output, "Hello App")
+    app = os.path.join(output, "Hello App")
+    reported = out.splitlines()[-1] if out else ""
+    expected = "Packaged %s (%.1f MiB, runtime %.1f MiB)" % (app, mib(app),
+                                                           mib(os.path.join(app, "jre")))
+    zips = [name for name in os.listdir(output) if name.endswith(".zip")]
+    if zips:
+        archive = os.path.join(output, zips[0])
+        expected += " and %s (%.1f MiB)" % (archive, os.path.getsize(archive) / 1048576.0)
+    check(reported.replace("\\", "/") == expected.replace("\\", "/"),
+          "size report %r, expected %r" % (reported, expected))
+    return app
+
+
+def mib(folder):
+    """The size of the regular files under a folder, in MiB."""
+    return sum(os.path.getsize(os.path.join(top, name)) for top, _, names in os.walk(folder)
+               for name in names if not os.path.islink(os.path.join(top, name))) / 1048576.0
 
 
 def check_config(app, vm_options, **more):
@@ -116,8 +132,10 @@ def test_linux(options):
     print(out + err)
     check(status == 0 and out.startswith("Hey from Java ") and "max heap 48 MiB" in out
           and '"\u00e9" = U+00E9' in out, "the packaged app did not run as it should")
-    check(os.path.isfile(os.path.join(app, "jre", "lib", "server", "classes.jsa")),
-          "the runtime has no CDS archive")
+    server = os.path.join(app, "jre", "lib", "server")
+    check(os.path.isfile(os.path.join(server, "classes.jsa")), "the runtime has no CDS archive")
+    check(not os.path.exists(os.path.join(server, "classes_nocoops.jsa")),
+          "the archive for heaps of 32 GiB and more is there for a heap of 48 MiB")
     check(open(os.path.join(app, "Hello App.png"), "rb").read(8) == b"\x89PNG\r\n\x1a\n",
           "no PNG icon")
     check("Exec=\"/opt/Hello App/Hello App\"" in open(os.path.join(app, "Hello App.desktop")).read(),
@@ -128,9 +146,7 @@ def test_linux(options):
         check("Hello App/jre/lib/server/libjvm.so" in archive.namelist(), "zip lacks the runtime")
     check(sorted(os.listdir(output)) == ["Hello App", "Hello App-1.2.3-linux.zip"],
           "left behind: %r" % os.listdir(output))
-    size = sum(os.path.getsize(os.path.join(top, name))
-               for top, _, names in os.walk(os.path.join(app, "jre")) for name in names)
-    print("runtime size: %.1f MiB (with its CDS archive)" % (size / 1048576.0))
+    print("runtime size: %.1f MiB (with its CDS archive)" % mib(os.path.join(app, "jre")))
 
 
 def version_strings(exe):
@@ -310,6 +326,9 @@ ERROR_CASES = [
     ("missing launcher", {"--launcher": "missing"}, 2, "no launcher at"),
     ("output exists", {"--output": "existing"}, 2, "already exists (pass --force"),
     ("unknown module", {"--add-modules": "no.such.module"}, 1, "jlink failed (exit status"),
+    ("bad compression", {"--compress": "max"}, 2, "Invalid value for option --compress: max"),
+    ("compressing a copied runtime", {"--jdk": None, "--runtime": "input", "--compress": "zip"}, 2,
+     "Option --compress needs --jdk"),
     ("launcher not an exe", {"--target": "windows", "--jmods": "input", "--launcher":
      "input/hello.jar"}, 2, "cannot use the launcher input/hello.jar: not a 64-bit Windows"),
     ("msi for linux", {"--installer": "msi"}, 2,

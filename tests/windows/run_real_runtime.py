@@ -173,6 +173,23 @@ def cases(s):
     s.detached_case("MainFailure", ["throw"], 1, re.compile(
         LOG_HEADER + r'Exception in thread "main" java\.lang\.IllegalStateException: boom\n'
         r'\tat app\.WindowsProbe\.main\(WindowsProbe\.java:\d+\)\n'))
+    # Tool.exe reads Tool.json: its default arguments come first; the java
+    # command's properties say how it started (a character the code page
+    # lacks becomes '?'); a VM option the runtime does not know is named.
+    folder = s.app("launcher inputs", program="Tool.exe")
+    with open(os.path.join(folder, "Tool.json"), "w", encoding="utf-8") as f:
+        json.dump(dict(CONFIG, args=["prop", "sun.java.launcher"],
+                       vmArgs=["-XX:+UseZGCC", "-Xmx64m"]), f)
+    s.check("Tool.json, default arguments, properties, an unknown VM option",
+            s.run(folder, ["-c", "--", "sun.java.command", "\u65e5"], "Tool.exe"), 0,
+            "sun.java.launcher=%s\nsun.java.command=%s\n?=null\n" % (
+                code_points("SUN_STANDARD"),
+                code_points("app.WindowsProbe prop sun.java.launcher sun.java.command ?")),
+            "Warning: the Java VM does not recognise the option -XX:+UseZGCC and ignores it\n")
+    # Double-clicked, a run that goes well keeps its warnings in the log.
+    s.detached_case("UnknownOption", [], 0, re.compile(
+        LOG_HEADER + r"Warning: the Java VM does not recognise the option -XX:\+UseZGCC and "
+        r"ignores it\n"), config=dict(CONFIG, vmArgs=["-XX:+UseZGCC"]))
     folder = s.app("UTF-8 variant", exe=s.options.utf8_exe)
     s.check("UTF-8 variant", s.run(folder, ["args"] + texts), 0,
             "".join(code_points(t) + "\n" for t in ["args"] + texts), "")

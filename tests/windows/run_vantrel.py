@@ -154,14 +154,16 @@ def case_help(h):
 
 def case_class_path(h):
     config = {"mainClass": "app.Main",
-              "classPath": ["app.jar", "libs.txt", "x.jar;y.jar", "more.txt"]}
+              "classPath": ["app.jar", "libs.txt", "x.jar;y.jar", "more.txt", "jars\\*"]}
     files = {"libs.txt": "-classpath lib\\a.jar;lib\\b.jar\n",
-             "more.txt": "--module-path mods\r\n-classpath\r\nc.jar;;e.jar;\r\n"}
+             "more.txt": "--module-path mods\r\n-classpath\r\nc.jar;;e.jar;\r\n",
+             "jars/b.jar": "", "jars/A.jar": "", "jars/notes.txt": ""}
     run = h.run(h.app("class_path", config, files), [])
-    # An empty entry would put the working directory on the class path.
+    # An empty entry would put the working directory on the class path; a
+    # folder wildcard gives the folder's jars, sorted.
     expect("class path option", jvm_lines(run, "option[0]"),
            ["option[0]=-Djava.class.path=app.jar;lib\\a.jar;lib\\b.jar;x.jar;y.jar;"
-            "c.jar;e.jar"])
+            "c.jar;e.jar;jars\\A.jar;jars\\b.jar"])
     expect_outcome(run, 0, None,
                    "Warning: ignoring an entry of class path argument file more.txt: it is "
                    "empty\n")
@@ -236,14 +238,20 @@ def case_environment(h):
 def case_vm_options(h):
     app = h.app("vm_options")
     configured = h.run(app, [])
-    # The runtime's exit and abort hooks come last.
+    # The properties the java command sets, then the runtime's exit and
+    # abort hooks come last; a -D option of the user's keeps its property.
+    launcher = "-Dvantrel.launcher=%s\\Vantrel.exe" % windows_path(app)
     expect("configured options", jvm_lines(configured, "option"),
            ["option[0]=-Djava.class.path=a.jar;b.jar", "option[1]=-Xmx512m",
-            "option[2]=-Dapp.name=Demo App", "option[3]=exit", "option[4]=abort"])
-    given = h.run(app, ["-c", "-J", "-Xmx1g", "-J=-Dname=value", "-J=", "arg"])
+            "option[2]=-Dapp.name=Demo App", "option[3]=-Dsun.java.command=app.Main",
+            "option[4]=-Dsun.java.launcher=SUN_STANDARD", "option[5]=" + launcher,
+            "option[6]=exit", "option[7]=abort"])
+    given = h.run(app, ["-c", "-J", "-Xmx1g", "-J=-Dsun.java.launcher=mine", "-J=", "arg"])
     expect("command-line options replace them", jvm_lines(given, "option"),
            ["option[0]=-Djava.class.path=a.jar;b.jar", "option[1]=-Xmx1g",
-            "option[2]=-Dname=value", "option[3]=", "option[4]=exit", "option[5]=abort"])
+            "option[2]=-Dsun.java.launcher=mine", "option[3]=",
+            "option[4]=-Dsun.java.command=app.Main arg", "option[5]=" + launcher,
+            "option[6]=exit", "option[7]=abort"])
     expect("arguments", jvm_lines(given, "arg"), ['arg[0]=0061 0072 0067 "arg"'])
     expect_outcome(given, 0)
 
@@ -275,7 +283,10 @@ def case_user_options_and_macros(h):
             "option[3]=-Dfrom.env=" + cp1252_as_printed("\u00e9\u20ac"),
             "option[4]=-Dkept=a$b",
             "option[5]=-Dunset=${VANTREL_UNSET}", "option[6]=-Dorder=user",
-            "option[7]=-Duser.dir.copy=" + home, "option[8]=exit", "option[9]=abort"])
+            "option[7]=-Duser.dir.copy=" + home, "option[8]=-Dsun.java.command=app.Main",
+            "option[9]=-Dsun.java.launcher=SUN_STANDARD",
+            "option[10]=-Dvantrel.launcher=%s\\%s" % (home, exe), "option[11]=exit",
+            "option[12]=abort"])
     expect("environment", jvm_lines(configured, "env"), ["env VANTREL_M=C:\\lib!"])
     expect_outcome(configured, 0, None)
     given = h.run(app, ["-c", "-J=-Dorder=cli"], env, exe=exe)
