@@ -1,5 +1,6 @@
 // Child processes on POSIX: posix_spawn (no fork of a large process), a pipe
 // for captured output, polling waits for the timeout.
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 
 #include "child_process.h"
 
@@ -151,7 +153,32 @@ bool startDetachedChild(const std::vector<std::string>& arguments) {
   return failure == 0;
 }
 
+namespace {
+
+/// Closes every descriptor above the standard streams: what the starting
+/// process had open (the app's files and sockets, a parent's pipes) must not
+/// stay open, or a port stay taken, while the background work runs.
+void closeInheritedDescriptors() {
+#ifdef SYS_close_range
+  if (syscall(SYS_close_range, 3u, ~0u, 0u) == 0) return;
+#endif
+  // Kernels before 5.9: the descriptors that /proc lists.
+  DIR* folder = opendir("/proc/self/fd");
+  if (!folder) return;
+  std::vector<int> open;
+  const int own = dirfd(folder);
+  while (const dirent* entry = readdir(folder)) {
+    const int descriptor = std::atoi(entry->d_name);
+    if (descriptor > 2 && descriptor != own) open.push_back(descriptor);
+  }
+  closedir(folder);
+  for (int descriptor : open) close(descriptor);
+}
+
+}  // namespace
+
 void becomeBackgroundProcess() {
+  closeInheritedDescriptors();
   setsid();
   setpriority(PRIO_PROCESS, 0, 19);
 #ifdef SYS_ioprio_set

@@ -36,7 +36,9 @@ ChildRun runChild(const std::vector<std::string>& arguments, const ChildOptions&
 bool startDetachedChild(const std::vector<std::string>& arguments);
 
 /// Makes the calling process a background one: out of the terminal's
-/// session, at the lowest CPU and I/O priority. Its children inherit that.
+/// session, at the lowest CPU and I/O priority, without the files and
+/// sockets it inherited beyond the standard streams. Its children inherit
+/// that.
 void becomeBackgroundProcess();
 
 /// Suspends the calling thread for `milliseconds`.
