@@ -3,10 +3,13 @@
 #include <filesystem>
 
 #include "cache_files.h"
+#include "cache_options.h"
 #include "child_process.h"
+#include "class_archives.h"
 #include "executable_name.h"
 #include "file_system.h"
 #include "file_util.h"
+#include "runtime_layout.h"
 #include "startup_cache.h"
 
 namespace fs = std::filesystem;
@@ -70,6 +73,11 @@ void settleTimes(const std::string& folder, const std::string& launcher) {
     if (it->is_regular_file(code)) setModifiedSeconds(textOf(it->path()), seconds);
 }
 
+/// The folder of the runtime library of the app folder `folder`.
+std::string serverFolderOf(const std::string& folder, PackTarget target) {
+  return textOf((pathOf(folder) / runtimeFolderName / runtimeLibraryIn(target)).parent_path());
+}
+
 }  // namespace
 
 bool recordStartupCache(const PackOptions& options, const std::string& folder,
@@ -103,5 +111,9 @@ bool recordStartupCache(const PackOptions& options, const std::string& folder,
     progress << "Recorded the startup cache "
              << textOf(pathOf(archive).lexically_relative(pathOf(folder))) << " ("
              << sizeText(fs::file_size(pathOf(archive), code)) << ")" << std::endl;
+  // The VM maps an AOT cache instead of the runtime's class archives, never
+  // beside them: they would serve only launches that use no archive at all.
+  if (error->empty() && isAotCache(archive))
+    leaveOutRuntimeClassArchives(serverFolderOf(folder, options.target), error);
   return error->empty();
 }

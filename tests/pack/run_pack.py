@@ -29,6 +29,7 @@ import re
 import shutil
 import subprocess
 import sys
+import time
 import zipfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -133,7 +134,12 @@ def test_linux(options):
     check(status == 0 and out.startswith("Hey from Java ") and "max heap 48 MiB" in out
           and '"\u00e9" = U+00E9' in out, "the packaged app did not run as it should")
     server = os.path.join(app, "jre", "lib", "server")
-    check(os.path.isfile(os.path.join(server, "classes.jsa")), "the runtime has no CDS archive")
+    # An AOT cache (Java 25 and later) replaces the runtime's own class archive.
+    aot = any(n.endswith(".aot") for n in os.listdir(os.path.join(app, "startup-cache")))
+    check(os.path.isfile(os.path.join(server, "classes.jsa")) != aot,
+          "the runtime's CDS archive is %s beside a shipped %s" %
+          (("there", "AOT cache") if aot else ("missing", "class archive")))
+    shipped_unfit(app, work)
     check(not os.path.exists(os.path.join(server, "classes_nocoops.jsa")),
           "the archive for heaps of 32 GiB and more is there for a heap of 48 MiB")
     check(open(os.path.join(app, "Hello App.png"), "rb").read(8) == b"\x89PNG\r\n\x1a\n",
@@ -147,6 +153,30 @@ def test_linux(options):
     check(sorted(os.listdir(output)) == ["Hello App", "Hello App-1.2.3-linux.zip"],
           "left behind: %r" % os.listdir(output))
     print("runtime size: %.1f MiB (with its CDS archive)" % mib(os.path.join(app, "jre")))
+
+
+def shipped_unfit(app, work):
+    """A user's VM options file makes another key: the launch records a cache
+    of its own, on a runtime that may have no class archive of its own."""
+    config = os.path.join(work, "user config")
+    os.makedirs(os.path.join(config, "Hello App"), exist_ok=True)
+    with open(os.path.join(config, "Hello App", "Hello App.vmoptions"), "w") as f:
+        f.write("-Dhello.greeting=Hi\n")
+    cache = os.path.join(work, "user cache")
+    env = dict(os.environ, XDG_CONFIG_HOME=config, XDG_CACHE_HOME=cache)
+    outcomes = []
+    for _ in range(2):
+        outcomes.append(run([os.path.join(app, "Hello App"), "-c", "-v"], env=env))
+        for _ in range(600):  # the background build
+            if not any(n.endswith((".classlist", ".tmp")) for _, _, names in os.walk(cache)
+                       for n in names):
+                break
+            time.sleep(0.1)
+    first, second = (out + err for _, out, err in outcomes)
+    check(all(status == 0 for status, _, _ in outcomes) and
+          "Recording startup cache %s/Hello App/" % cache in first and "Hi from Java" in first
+          and "Using startup cache %s/Hello App/" % cache in second and "Hi from Java" in second,
+          "with a user's VM options file:\n%s\n%s" % (first, second))
 
 
 def version_strings(exe):
