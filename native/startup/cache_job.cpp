@@ -91,8 +91,9 @@ std::string runCacheJob(const CacheJob& job) {
   if (input.exists && input.size > 0 && !alreadyBuilt(job) &&
       changeWorkingDirectory(job.workingDirectory))
     complete = build(job);
-  removeFile(job.input);
   if (!job.cacheFolder.empty()) tidyCacheFolder(job.cacheFolder, job.ownTag, keyPrefix(job));
+  // Last: once the training data is gone, the job is over.
+  removeFile(job.input);
   return complete;
 }
 

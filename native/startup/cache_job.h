@@ -28,8 +28,9 @@ std::vector<std::string> jobCommandLine(const std::string& launcher, const Cache
 
 /// Runs the job: takes the key's lock (waiting while the recording run
 /// ends), builds with the runtime's java, names the archive by its checksum,
-/// removes the training data and the folder's stale files. Returns the
-/// complete archive, or empty when none was made.
+/// removes the folder's stale files and, last, the training data: a job
+/// whose training data is gone is over. Returns the complete archive, or
+/// empty when none was made.
 std::string runCacheJob(const CacheJob& job);
 
 /// The hidden mode: `arguments` follow startupCacheJobOption. Runs the job
