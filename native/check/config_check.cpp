@@ -9,6 +9,7 @@
 #include <iostream>
 #include <string_view>
 
+#include "app_folder_check.h"
 #include "app_identity.h"
 #include "config_keys.h"
 #include "configuration.h"
@@ -240,6 +241,10 @@ int checkConfiguration(const CheckOptions& options) {
   for (const CheckLine& line :
        checkStartupSettings(configuration, report.directory, inputs.appDirectory, appName))
     line.warning ? warning(report, line.text) : note(report, line.text);
+  const std::string runtime = runtimeLocation(inputs.appDirectory, report.directory);
+  for (const CheckLine& line :
+       checkSelfContained(configuration, report.directory, inputs.appDirectory, runtime))
+    warning(report, line.text);
   if (options.verbose) printEffective(inputs, configuration);
   return summarize(report);
 }

@@ -19,7 +19,7 @@ const char* runtimeLibraryIn(TargetOs os);
 const char* baseArchiveIn(TargetOs os);
 
 /// The runtime's class image, relative to the runtime folder.
-constexpr const char* runtimeModules = "lib/modules";
+constexpr const char* runtimeModulesFile = "lib/modules";
 
 /// The runtime's `java` program, relative to the runtime folder: "bin/java",
 /// "bin/java.exe" on Windows.

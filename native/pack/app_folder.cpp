@@ -10,13 +10,6 @@
 
 namespace {
 
-std::vector<std::string> classPathOf(const std::vector<std::string>& jars) {
-  std::vector<std::string> entries;
-  entries.reserve(jars.size());
-  for (const std::string& jar : jars) entries.push_back("lib/" + jar);
-  return entries;
-}
-
 /// The first thing the reader says about a configuration, or empty.
 std::string firstRemark(const Configuration& configuration) {
   for (const std::string& key : configuration.keys)
@@ -27,43 +20,41 @@ std::string firstRemark(const Configuration& configuration) {
 }
 
 /// What differs between the values read and those written, or empty.
-std::string difference(const Configuration& read, const PackOptions& options,
-                       const std::vector<std::string>& jars, const std::string& splashName) {
-  if (read.mainClass != options.mainClass) return "'mainClass' reads back otherwise";
-  if (read.classPath.entries != classPathOf(jars)) return "'classPath' reads back otherwise";
-  if (read.vmArgs != options.vmOptions) return "'vmArgs' reads back otherwise";
-  if (read.startupCache != options.startupCache) return "'startupCache' reads back otherwise";
-  if (read.splashImage != splashName) return "'splash' reads back otherwise";
-  const std::string appUserModelId =
-      options.target == PackTarget::Windows ? options.appUserModelId : std::string();
-  if (read.appUserModelId != appUserModelId) return "'appUserModelId' reads back otherwise";
+std::string difference(const Configuration& read, const AppConfiguration& written) {
+  if (read.mainClass != written.mainClass) return "'mainClass' reads back otherwise";
+  if (read.classPath.entries != written.classPath) return "'classPath' reads back otherwise";
+  if (read.vmArgs != written.vmArgs) return "'vmArgs' reads back otherwise";
+  if (read.args != written.args) return "'args' reads back otherwise";
+  if (read.startupCache != written.startupCache) return "'startupCache' reads back otherwise";
+  if (read.splashImage != written.splash) return "'splash' reads back otherwise";
+  if (read.appUserModelId != written.appUserModelId) return "'appUserModelId' reads back otherwise";
   return std::string();
 }
 
 }  // namespace
 
-std::string configurationText(const PackOptions& options, const std::vector<std::string>& jars,
-                              const std::string& splashName) {
+std::string configurationText(const AppConfiguration& configuration) {
   ConfigurationWriter writer;
-  writer.setString("mainClass", options.mainClass);
-  writer.setStrings("classPath", classPathOf(jars));
-  writer.setStrings("vmArgs", options.vmOptions);
-  if (options.startupCache) writer.setBoolean("startupCache", true);
-  if (!splashName.empty()) writer.setString("splash", splashName);
-  if (options.target == PackTarget::Windows)
-    writer.setString("appUserModelId", options.appUserModelId);
+  writer.setString("mainClass", configuration.mainClass);
+  writer.setStrings("classPath", configuration.classPath);
+  writer.setStrings("vmArgs", configuration.vmArgs);
+  if (!configuration.args.empty()) writer.setStrings("args", configuration.args);
+  if (configuration.startupCache) writer.setBoolean("startupCache", true);
+  if (!configuration.splash.empty()) writer.setString("splash", configuration.splash);
+  if (!configuration.appUserModelId.empty())
+    writer.setString("appUserModelId", configuration.appUserModelId);
   return writer.text();
 }
 
-bool readsBackAsWritten(const std::string& folder, const PackOptions& options,
-                        const std::vector<std::string>& jars, const std::string& splashName,
-                        std::string* error) {
+bool readsBackAsWritten(const std::string& folder, const std::string& fileName,
+                        const AppConfiguration& configuration, std::string* error) {
   // No $APPDIR and no variables: the values read are the values written.
   ConfigurationInputs inputs;
   inputs.workingDirectory = asFolder(folder);
+  inputs.configPath = fileName;
   const Configuration read = readConfiguration(inputs);
   std::string problem = firstRemark(read);
-  if (problem.empty()) problem = difference(read, options, jars, splashName);
+  if (problem.empty()) problem = difference(read, configuration);
   if (!problem.empty())
     *error = "the written " + resolvePath(inputs.workingDirectory, inputs.configPath) +
              " does not read back as written: " + problem;

@@ -6,18 +6,26 @@
 
 #include "pack_options.h"
 
-/// config.json: mainClass, classPath (lib/ and the jar names, in the order
-/// given), vmArgs, and startupCache and splash when asked for.
-std::string configurationText(const PackOptions& options, const std::vector<std::string>& jars,
-                              const std::string& splashName);
+/// What a configuration file of the app folder says.
+struct AppConfiguration {
+  std::string mainClass;
+  std::vector<std::string> classPath;  ///< inside the app folder, with '/'
+  std::vector<std::string> vmArgs;
+  std::vector<std::string> args;       ///< default arguments; "args" only when there are some
+  bool startupCache = false;
+  std::string splash;                  ///< the image's file name; empty: none
+  std::string appUserModelId;          ///< Windows; empty: none
+};
 
-/// Reads the config.json of the app folder `folder` back with the
-/// launcher's own reader: false, with what is wrong in `error`, when the
-/// reader finds anything to say about it or reads other values than
-/// configurationText wrote.
-bool readsBackAsWritten(const std::string& folder, const PackOptions& options,
-                        const std::vector<std::string>& jars, const std::string& splashName,
-                        std::string* error);
+/// The text of a configuration file (config.json or NAME.json).
+std::string configurationText(const AppConfiguration& configuration);
+
+/// Reads the configuration file `fileName` of the app folder `folder` back
+/// with the launcher's own reader: false, with what is wrong in `error`,
+/// when the reader finds anything to say about it or reads other values
+/// than configurationText wrote.
+bool readsBackAsWritten(const std::string& folder, const std::string& fileName,
+                        const AppConfiguration& configuration, std::string* error);
 
 /// NAME.desktop for the folder installed as `installFolder`.
 std::string desktopEntry(const PackOptions& options, const std::string& installFolder);

@@ -7,7 +7,7 @@
 #include "icon_image.h"
 #include "pack_options.h"
 
-/// The spec file of the package whose tree is `tree`, requiring the
+/// The rpmbuild recipe (.spec) of the package whose tree is `tree`, requiring the
 /// libraries `sonames` (the ones its ELF files need and do not bring);
 /// `sharedFiles` are the tree's files under usr/share.
 std::string rpmSpec(const PackOptions& options, const std::vector<std::string>& sonames,

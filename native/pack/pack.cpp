@@ -10,38 +10,22 @@
 #include <new>
 #include <system_error>
 
-#include "app_folder.h"
+#include "class_path.h"
 #include "exe_identity.h"
 #include "executable_name.h"
 #include "file_util.h"
-#include "icon_image.h"
-#include "installers.h"
-#include "jar_listing.h"
+#include "folder_builder.h"
+#include "pack_inputs.h"
 #include "pe_image.h"
 #include "runtime_image.h"
 #include "runtime_layout.h"
-#include "startup_training.h"
 #include "utf8_text.h"
+#include "verify.h"
 #include "zip_archive.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-/// What the checks found: the inputs the building steps use.
-struct Inputs {
-  std::vector<std::string> jars;  ///< file names in --input, sorted
-  std::string launcher;
-  std::string brandedLauncher;    ///< Windows: the launcher with the app's identity
-  std::vector<IconImage> icon;
-  std::string desktopIcon;        ///< Linux: the icon as a PNG file
-  std::string finalFolder;
-  std::string zipPath;
-  InstallerPlan installers;
-};
-
-/// The largest main class file read to check it.
-constexpr uint64_t maximumClassBytes = 16u << 20;
 
 PackOutcome badInput(const std::string& message) { return {packBadInput, "Error: " + message}; }
 PackOutcome failed(const std::string& message) { return {packFailed, "Error: " + message}; }
@@ -55,58 +39,25 @@ std::string zipName(const PackOptions& options) {
   return options.name + "-" + options.appVersion + "-" + targetName(options.target) + ".zip";
 }
 
-std::string classFileOf(const std::string& mainClass) {
-  std::string classFile = mainClass;
-  std::replace(classFile.begin(), classFile.end(), '.', '/');
-  return classFile + ".class";
-}
-
-/// The main class's entry holds a class file.
-PackOutcome checkMainClass(const std::string& jar, const JarEntry& entry) {
-  std::string data, error;
-  if (!readJarEntry(jar, entry, maximumClassBytes, &data, &error))
-    return badInput("cannot use the jar " + jar + ": " + error);
-  if (data.compare(0, 4, "\xca\xfe\xba\xbe") != 0)
-    return badInput("cannot use the jar " + jar + ": its entry " + entry.name +
-                    " is not a class file");
-  return {};
-}
-
-/// One jar is a readable zip archive with a name a zip archive can hold
-/// when one is made; its entry `classFile`, when it has one, in `*found`.
-PackOutcome checkJar(const std::string& path, bool zip, const std::string& classFile,
-                     JarEntry* found) {
-  std::vector<JarEntry> entries;
+/// The files the app folder receives: found and read, and with --zip
+/// named in UTF-8.
+PackOutcome checkInputs(const PackOptions& options, PackInputs* inputs) {
   std::string error;
-  if (zip && !isUtf8(textOf(pathOf(path).filename())))
-    return badInput("cannot use the jar " + shownUtf8(path) +
-                    " with --zip: its name is not UTF-8, which zip archives need");
-  if (!readJarDirectory(path, &entries, &error)) return badInput("cannot read " + path + ": " + error);
-  auto entry = std::find_if(entries.begin(), entries.end(),
-                            [&](const JarEntry& candidate) { return candidate.name == classFile; });
-  if (found && entry != entries.end()) *found = *entry;
-  return {};
-}
-
-/// Every jar passes checkJar; one of them holds the main class, which must
-/// be a class file.
-PackOutcome checkJars(const PackOptions& options, Inputs* inputs) {
-  std::error_code code;
-  if (!fs::is_directory(pathOf(options.input), code))
-    return badInput("the input folder " + options.input + " does not exist");
-  inputs->jars = filesEndingIn(options.input, ".jar");
-  if (inputs->jars.empty()) return badInput("no jars in the input folder " + options.input);
-  std::string classFile = classFileOf(options.mainClass), mainJar;
-  JarEntry mainEntry;
-  for (const std::string& jar : inputs->jars) {
-    std::string path = textOf(pathOf(options.input) / pathOf(jar));
-    PackOutcome outcome = checkJar(path, options.zip, classFile, mainJar.empty() ? &mainEntry : nullptr);
-    if (outcome.status != packOk) return outcome;
-    if (mainJar.empty() && !mainEntry.name.empty()) mainJar = path;
+  if (!planApp(options, &inputs->plan, &error)) return badInput(error);
+  for (const PlannedFile& file : inputs->plan.copy.files)
+    if (options.zip && !isUtf8(file.target))
+      return badInput("cannot use the " + std::string(isJarName(file.target) ? "jar " : "file ") +
+                      shownUtf8(file.source) +
+                      " with --zip: its name is not UTF-8, which zip archives need");
+  for (const ExtraLauncher& launcher : options.extraLaunchers) {
+    inputs->launchers.emplace_back();
+    LauncherSpec& spec = inputs->launchers.back();
+    if (!readLauncherSpec(launcher, &spec, &error)) return badInput(error);
+    if (!spec.mainClass.empty() && !classPathHolds(inputs->plan, spec.mainClass, &error))
+      return badInput("the main class " + spec.mainClass + " of the launcher " + spec.name +
+                      " " + error);
   }
-  if (!mainJar.empty()) return checkMainClass(mainJar, mainEntry);
-  return badInput("the main class " + options.mainClass + " (" + classFile +
-                  ") is in none of the jars of " + options.input);
+  return {};
 }
 
 /// The identity a Windows launcher is given.
@@ -127,23 +78,33 @@ ExeIdentity identityOf(const PackOptions& options, const std::vector<IconImage>&
 
 /// The launcher, given the app's identity now: all that can go wrong with
 /// it does before the slow steps.
-PackOutcome checkLauncher(const PackOptions& options, Inputs* inputs) {
+PackOutcome checkLauncher(const PackOptions& options, PackInputs* inputs) {
   std::error_code code;
   if (!fs::is_regular_file(pathOf(inputs->launcher), code))
     return badInput("no launcher at " + inputs->launcher + " (pass --launcher FILE)");
   if (options.target != PackTarget::Windows) return {};
   ExeIdentity identity = identityOf(options, inputs->icon);
-  std::string error, version;
+  std::string error, version, launcher;
   if (!versionResource(identity, &version, &error)) return badInput(error);
-  std::string& exe = inputs->brandedLauncher;
-  if (!readFileUpTo(inputs->launcher, maximumImageBytes, &exe, &error) ||
-      !brandExecutable(&exe, identity, &error))
+  if (!readFileUpTo(inputs->launcher, maximumImageBytes, &launcher, &error))
     return badInput("cannot use the launcher " + inputs->launcher + ": " + error);
+  inputs->brandedLauncher = launcher;
+  if (!brandExecutable(&inputs->brandedLauncher, identity, &error))
+    return badInput("cannot use the launcher " + inputs->launcher + ": " + error);
+  // Each extra launcher under its own name; a console program when asked.
+  for (const LauncherSpec& spec : inputs->launchers) {
+    identity.name = spec.name;
+    inputs->brandedExtras.push_back(launcher);
+    std::string& exe = inputs->brandedExtras.back();
+    if (!brandExecutable(&exe, identity, &error) || (spec.console && !makeConsoleProgram(&exe, &error)))
+      return badInput("cannot use the launcher " + inputs->launcher + " for " + spec.name + ": " +
+                      error);
+  }
   return {};
 }
 
 PackOutcome checkFiles(const PackOptions& options, const std::string& toolFolder,
-                       Inputs* inputs) {
+                       PackInputs* inputs) {
   inputs->launcher = options.launcher;
   if (inputs->launcher.empty())
     inputs->launcher = textOf(pathOf(toolFolder) / defaultLauncherFileName(options.target));
@@ -160,10 +121,12 @@ PackOutcome checkFiles(const PackOptions& options, const std::string& toolFolder
     return badInput("cannot read the splash image " + options.splash);
   if (options.zip && !zipSupported())
     return badInput("this build of vantrel-pack cannot write zip archives (--zip)");
+  if (options.verifySeconds && (options.target != PackTarget::Linux || hostOs != TargetOs::Linux))
+    return badInput("--verify runs the packaged app: it needs Linux and --target linux");
   return {};
 }
 
-PackOutcome checkOutput(const PackOptions& options, Inputs* inputs) {
+PackOutcome checkOutput(const PackOptions& options, PackInputs* inputs) {
   inputs->finalFolder = textOf(pathOf(options.output) / pathOf(options.name));
   inputs->zipPath = textOf(pathOf(options.output) / pathOf(zipName(options)));
   if (!options.force && exists(inputs->finalFolder))
@@ -182,106 +145,6 @@ std::string temporaryPath(const PackOptions& options, const std::string& what) {
   return textOf(pathOf(options.output) /
                 pathOf("." + options.name + "." + what + "-" + std::to_string(stamp % 1000000007)));
 }
-
-/// Builds the application folder in `folder`.
-class FolderBuilder {
- public:
-  FolderBuilder(const PackOptions& options, const Inputs& inputs, const std::string& folder,
-                std::ostream& progress)
-      : options_(options), inputs_(inputs), folder_(folder), progress_(progress) {}
-
-  /// Runs the steps in order while they succeed and `stop` allows.
-  bool build(StopCheck stop, std::string* error) {
-    using Step = bool (FolderBuilder::*)(std::string*);
-    for (Step step : {&FolderBuilder::copyJars, &FolderBuilder::makeJre,
-                      &FolderBuilder::copyLauncher, &FolderBuilder::writeConfiguration,
-                      &FolderBuilder::writeDesktopFiles, &FolderBuilder::signPrograms,
-                      &FolderBuilder::recordCache})
-      if (stopped(stop, error) || !(this->*step)(error)) return false;
-    return !stopped(stop, error);
-  }
-
-  static bool stopped(StopCheck stop, std::string* error) {
-    if (stop && stop()) *error = interruptedText;
-    return stop && stop();
-  }
-
-  static constexpr const char* interruptedText = "interrupted; nothing was left behind";
-
- private:
-  std::string at(const std::string& relative) const {
-    return textOf(pathOf(folder_) / pathOf(relative));
-  }
-
-  std::vector<std::string> jarPaths() const {
-    std::vector<std::string> paths;
-    for (const std::string& jar : inputs_.jars) paths.push_back(at("lib/" + jar));
-    return paths;
-  }
-
-  bool makeJre(std::string* error) {
-    return makeRuntime(options_, jarPaths(), at(runtimeFolderName), progress_, error);
-  }
-
-  bool copyJars(std::string* error) {
-    std::error_code code;
-    fs::create_directories(pathOf(at("lib")), code);
-    for (const std::string& jar : inputs_.jars)
-      if (!copyOneFile(textOf(pathOf(options_.input) / pathOf(jar)), at("lib/" + jar), error))
-        return false;
-    return true;
-  }
-
-  bool copyLauncher(std::string* error) {
-    std::string target = at(executableFileName(options_.name, options_.target));
-    if (options_.target == PackTarget::Linux) return copyOneFile(inputs_.launcher, target, error);
-    std::string written;
-    if (!writeWholeFile(target, inputs_.brandedLauncher, error)) return false;
-    // What is on the disk is what was made and checked.
-    if (readWholeFile(target, &written, error) && written == inputs_.brandedLauncher) return true;
-    *error = "cannot write " + target + " (it reads back different)";
-    return false;
-  }
-
-  bool writeConfiguration(std::string* error) {
-    std::string splash;
-    if (!options_.splash.empty()) {
-      splash = textOf(pathOf(options_.splash).filename());
-      if (!copyOneFile(options_.splash, at(splash), error)) return false;
-    }
-    // What the launcher will read is read before the folder goes into place.
-    return writeWholeFile(at("config.json"), configurationText(options_, inputs_.jars, splash),
-                          error) &&
-           readsBackAsWritten(folder_, options_, inputs_.jars, splash, error);
-  }
-
-  bool writeDesktopFiles(std::string* error) {
-    if (options_.target != PackTarget::Linux || inputs_.icon.empty()) return true;
-    return writeWholeFile(at(options_.name + ".png"), inputs_.desktopIcon, error) &&
-           writeWholeFile(at(options_.name + ".desktop"),
-                          desktopEntry(options_, "/opt/" + options_.name), error);
-  }
-
-  /// With --startup-cache for this machine: the training run, once the
-  /// folder is complete. Its scratch folder lies beside the output.
-  bool recordCache(std::string* error) {
-    if (!options_.startupCache || options_.target != hostOs) return true;
-    const std::string scratch = temporaryPath(options_, "training");
-    const bool recorded = recordStartupCache(options_, folder_, scratch, progress_, error);
-    std::error_code code;
-    fs::remove_all(pathOf(scratch), code);
-    return recorded;
-  }
-
-  bool signPrograms(std::string* error) {
-    return signAppPrograms(inputs_.installers, folder_, options_.output, progress_, error);
-  }
-
-  const PackOptions& options_;
-  const Inputs& inputs_;
-  std::string folder_;
-  std::ostream& progress_;
-};
 
 void removeQuietly(const std::string& path) {
   std::error_code code;
@@ -304,12 +167,6 @@ bool moveIntoPlace(const std::string& from, const std::string& to, const PackOpt
   }
   if (!old.empty()) removeQuietly(old);
   return true;
-}
-
-std::string sizeText(unsigned long long bytes) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f MiB", static_cast<double>(bytes) / (1024.0 * 1024.0));
-  return text;
 }
 
 /// A staging folder or file beside the output: gone when the run ends,
@@ -341,7 +198,7 @@ std::string packagedLine(const std::string& folder, unsigned long long folderByt
   return line;
 }
 
-PackOutcome buildAndPlace(const PackOptions& options, const Inputs& inputs,
+PackOutcome buildAndPlace(const PackOptions& options, const PackInputs& inputs,
                           std::ostream& progress, StopCheck stop) {
   Staged folder(temporaryPath(options, "pack"));
   std::unique_ptr<Staged> zip;
@@ -380,10 +237,43 @@ PackOutcome buildAndPlace(const PackOptions& options, const Inputs& inputs,
   return {};
 }
 
-PackOutcome checkAndBuild(const PackOptions& options, const std::string& toolFolder,
+std::string listed(const std::vector<std::string>& items) {
+  std::string list;
+  for (const std::string& item : items) list += (list.empty() ? "" : ", ") + item;
+  return list.empty() ? "nothing" : list;
+}
+
+/// Runs the packaged app with the host's files hidden and reports what it
+/// took from elsewhere.
+PackOutcome verify(const PackOptions& options, const PackInputs& inputs, std::ostream& progress) {
+  VerifyRequest request = verifyRequest(options, inputs.plan, inputs.finalFolder);
+  request.launcher = executableFileName(options.name, options.target);
+  progress << "Verifying " << inputs.finalFolder << ": running it for " << request.seconds
+           << " s with " << listed(request.hiddenFolders)
+           << (request.hiddenFiles.empty() ? "" : " and " + listed(request.hiddenFiles))
+           << " hidden ..." << std::endl;
+  VerifyRun run;
+  std::string error;
+  if (!runHidden(request, &run, &error)) return failed("cannot verify the app: " + error);
+  if (!run.hidden)
+    progress << "Warning: the host's files could not be hidden (" << run.whyNotHidden
+             << "): only where classes and libraries came from is checked" << std::endl;
+  bool leaks = false;
+  for (const std::string& line : judgeRun(run, &leaks)) progress << "  " << line << std::endl;
+  if (leaks)
+    return failed("the packaged app " + inputs.finalFolder +
+                  " is not self-contained: it took or missed what is listed above");
+  progress << "Verified " << inputs.finalFolder << std::endl;
+  return {};
+}
+
+PackOutcome checkAndBuild(const PackOptions& given, const std::string& toolFolder,
                           std::ostream& progress, StopCheck stop) {
-  Inputs inputs;
-  PackOutcome outcome = checkJars(options, &inputs);
+  PackInputs inputs;
+  PackOutcome outcome = checkInputs(given, &inputs);
+  // The main class may come from the main jar's manifest.
+  PackOptions options = given;
+  options.mainClass = inputs.plan.mainClass;
   std::string error;
   if (outcome.status == packOk && !checkRuntimeInputs(options, &error))
     outcome = badInput(error);
@@ -391,8 +281,9 @@ PackOutcome checkAndBuild(const PackOptions& options, const std::string& toolFol
   if (outcome.status == packOk && !planInstallers(options, &inputs.installers, &error))
     outcome = badInput(error);
   if (outcome.status == packOk) outcome = checkOutput(options, &inputs);
-  if (outcome.status != packOk) return outcome;
-  return buildAndPlace(options, inputs, progress, stop);
+  if (outcome.status == packOk) outcome = buildAndPlace(options, inputs, progress, stop);
+  if (outcome.status != packOk || !options.verifySeconds) return outcome;
+  return verify(options, inputs, progress);
 }
 
 }  // namespace

@@ -16,14 +16,16 @@ namespace {
 struct RawOptions {
   const char* name = nullptr;
   const char* mainClass = nullptr;
-  const char* input = nullptr;
+  const char* mainJar = nullptr;
   const char* output = nullptr;
   const char* target = nullptr;
   const char* launcher = nullptr;
   const char* jdk = nullptr;
   const char* runtime = nullptr;
   const char* jmods = nullptr;
-  const char* addModules = nullptr;
+  const char* modules = nullptr;
+  const char* verify = nullptr;
+  bool verifyGiven = false;
   const char* compress = nullptr;
   const char* icon = nullptr;
   const char* appVersion = nullptr;
@@ -39,6 +41,13 @@ struct RawOptions {
   const char* timestampUrl = nullptr;
   const char* appUserModelId = nullptr;
   const char* trainingSeconds = nullptr;
+  std::vector<std::string> inputs;
+  std::vector<std::string> classPath;
+  std::vector<std::string> resources;
+  std::vector<std::string> nativeLibs;
+  std::vector<std::string> arguments;
+  std::vector<std::string> launchers;
+  std::vector<std::string> addModules;
   std::vector<std::string> vmOptions;
   std::vector<std::string> trainingArgs;
   std::vector<std::string> installers;
@@ -55,6 +64,15 @@ tabopt_result appendValue(tabopt_context*, const tabopt_option*, const char* val
                           void* destination) {
   if (!value) return value_required;
   static_cast<std::vector<std::string>*>(destination)->push_back(value);
+  return no_error;
+}
+
+/// --verify[=SECONDS]: the flag and the value, if any.
+tabopt_result storeVerify(tabopt_context*, const tabopt_option*, const char* value,
+                          void* destination) {
+  auto* raw = static_cast<RawOptions*>(destination);
+  raw->verifyGiven = true;
+  raw->verify = value;
   return no_error;
 }
 
@@ -76,21 +94,39 @@ std::vector<tabopt_option> optionTable(RawOptions* raw) {
   return {
       stringRow("name", "The application's name: its folder, launcher and identity.",
                 "NAME", &raw->name),
-      stringRow("main-class", "The class whose main method starts the application.",
-                "CLASS", &raw->mainClass),
-      stringRow("input", "The folder holding the application's jars.", "DIR", &raw->input),
+      stringRow("main-class", "The class whose main method starts the application "
+                "(default: the main jar's Main-Class).", "CLASS", &raw->mainClass),
+      listRow("input", "The application's folder, copied into lib/ as it is, or a jar "
+              "(repeatable).", "DIR|FILE", &raw->inputs),
+      stringRow("main-jar", "The jar that starts the application: the class path is it and "
+                "what its manifest names (default: the top-level jars of --input).",
+                "FILE", &raw->mainJar),
+      listRow("class-path", "A jar or class folder added to the class path, relative to "
+              "--input or absolute; DIR/* for the jars of DIR (repeatable).", "ENTRY",
+              &raw->classPath),
+      listRow("resources", "A folder copied into the app folder, as TARGET (default: its "
+              "name beside the launcher; repeatable).", "DIR[=TARGET]", &raw->resources),
+      listRow("native-lib", "A native library, or the native libraries of a folder, copied "
+              "into lib/ (repeatable).", "FILE|DIR", &raw->nativeLibs),
+      listRow("arguments", "An argument passed to the application before the user's "
+              "(repeatable).", "ARG", &raw->arguments),
+      listRow("add-launcher", "Another launcher NAME with the main class, arguments, VM "
+              "options and console mode of FILE, a .properties or .json file (repeatable).",
+              "NAME=FILE", &raw->launchers),
       stringRow("output", "The folder in which NAME/ is made.", "DIR", &raw->output),
       stringRow("target", "linux or windows (default: this machine's).", "PLATFORM",
                 &raw->target),
       stringRow("launcher", "The launcher to copy (default: the one beside vantrel-pack).",
                 "FILE", &raw->launcher),
       stringRow("jdk", "A JDK whose jlink makes the runtime.", "DIR", &raw->jdk),
-      stringRow("runtime", "An existing runtime image, copied as it is.", "DIR",
+      stringRow("runtime", "An existing runtime image, copied with its links resolved.", "DIR",
                 &raw->runtime),
       stringRow("jmods", "The target platform's jmods, for a runtime of another platform.",
                 "DIR", &raw->jmods),
-      stringRow("add-modules", "The runtime's modules (default: those the jars use).",
-                "M1,M2", &raw->addModules),
+      listRow("add-modules", "Modules added to those the runtime gets (repeatable).",
+              "M1,M2", &raw->addModules),
+      stringRow("modules", "The runtime's modules, instead of those the jars use and the "
+                "service providers added to them.", "M1,M2", &raw->modules),
       stringRow("compress", "The runtime's modules zipped or not (default: zip with --startup-cache).",
                 "none|zip", &raw->compress),
       stringRow("icon", "The application's icon.", "FILE.png|FILE.ico", &raw->icon),
@@ -103,6 +139,9 @@ std::vector<tabopt_option> optionTable(RawOptions* raw) {
       stringRow("copyright", "The copyright notice.", "TEXT", &raw->copyright),
       listRow("vm-option", "An option for the Java VM (repeatable).", "OPTION",
               &raw->vmOptions),
+      {0, "verify", "Linux: runs the packaged app for SECONDS (default 10) with the host's "
+       "Java files hidden and reports what it takes from outside its folder.", "SECONDS",
+       storeVerify, raw, value_optional, 0},
       flagRow("startup-cache", "Turns the startup cache on; ships one made by a training run.",
               &raw->startupCache),
       listRow("training-arg", "An argument of the training run (repeatable).", "ARG",
@@ -164,10 +203,15 @@ bool isPlainFileName(const std::string& name) {
   return true;
 }
 
+std::string asciiLower(const std::string& text) {
+  std::string lower;
+  for (char c : text) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return lower;
+}
+
 /// Names taken by the folder's own files: the launcher cannot have them.
 bool isReservedName(const std::string& name) {
-  std::string lower;
-  for (char c : name) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  const std::string lower = asciiLower(name);
   for (const char* taken : {"lib", "jre", "config.json", "startup-cache"})
     if (lower == taken) return true;
   return false;
@@ -175,10 +219,14 @@ bool isReservedName(const std::string& name) {
 
 std::string checkRequired(const RawOptions& raw) {
   const std::pair<const char*, const char*> required[] = {
-      {"--name", raw.name}, {"--main-class", raw.mainClass},
-      {"--input", raw.input}, {"--output", raw.output}};
+      {"--name", raw.name},
+      {"--main-class", raw.mainClass ? raw.mainClass : raw.mainJar},
+      {"--input", raw.inputs.empty() ? nullptr : raw.inputs.front().c_str()},
+      {"--output", raw.output}};
   for (const auto& [option, value] : required)
     if (!value || !*value) return std::string("Missing option: ") + option;
+  for (const std::string& input : raw.inputs)
+    if (input.empty()) return "Invalid value for option --input: an empty path";
   if (!isPlainFileName(raw.name))
     return std::string("Invalid value for option --name: ") + raw.name +
            " (a file name without / \\ : * ? \" < > |)";
@@ -236,10 +284,37 @@ std::string fillInstallerOptions(const RawOptions& raw, PackOptions* options) {
   return checkInstallerOptions(*options, raw.installScope != nullptr);
 }
 
+/// --add-launcher NAME=FILE: a name the folder can take beside the others.
+std::string fillLaunchers(const RawOptions& raw, PackOptions* options) {
+  for (const std::string& value : raw.launchers) {
+    size_t equals = value.find('=');
+    ExtraLauncher launcher;
+    launcher.name = value.substr(0, equals);
+    if (equals != std::string::npos) launcher.file = value.substr(equals + 1);
+    // Windows file names ignore case.
+    // Its configuration NAME.json must not be config.json either.
+    bool taken = asciiLower(launcher.name) == asciiLower(options->name) ||
+                 asciiLower(launcher.name) == "config";
+    for (const ExtraLauncher& other : options->extraLaunchers)
+      taken = taken || other.name == launcher.name;
+    if (equals == std::string::npos || launcher.file.empty() || !isPlainFileName(launcher.name) ||
+        isReservedName(launcher.name) || taken)
+      return "Invalid value for option --add-launcher: " + value +
+             " (NAME=FILE, NAME a file name other than the app's, lib, jre or config, given once)";
+    options->extraLaunchers.push_back(launcher);
+  }
+  return "";
+}
+
 std::string fillOptions(const RawOptions& raw, PackOptions* options) {
   options->name = raw.name;
-  options->mainClass = raw.mainClass;
-  options->input = raw.input;
+  options->mainClass = text(raw.mainClass);
+  options->inputs = raw.inputs;
+  options->mainJar = text(raw.mainJar);
+  options->classPath = raw.classPath;
+  options->resources = raw.resources;
+  options->nativeLibs = raw.nativeLibs;
+  options->arguments = raw.arguments;
   options->output = raw.output;
   options->target = hostOs;
   std::string target = text(raw.target);
@@ -256,7 +331,21 @@ std::string fillOptions(const RawOptions& raw, PackOptions* options) {
   options->jdk = text(raw.jdk);
   options->runtime = text(raw.runtime);
   options->jmods = text(raw.jmods);
-  options->addModules = splitModules(text(raw.addModules));
+  for (const std::string& list : raw.addModules)
+    for (const std::string& module : splitModules(list)) options->addModules.push_back(module);
+  options->modulesGiven = raw.modules != nullptr;
+  options->modules = splitModules(text(raw.modules));
+  if (options->modulesGiven && options->modules.empty())
+    return "Invalid value for option --modules: an empty list";
+  std::string error = fillLaunchers(raw, options);
+  if (!error.empty()) return error;
+  if (raw.verifyGiven) {
+    std::string seconds = text(raw.verify);
+    options->verifySeconds = seconds.empty() ? 10 : std::atoi(seconds.c_str());
+    if (seconds.size() > 4 || seconds.find_first_not_of("0123456789") != std::string::npos ||
+        (!seconds.empty() && options->verifySeconds < 1))
+      return "Invalid value for option --verify: " + seconds + " (a number of seconds, 1 to 9999)";
+  }
   // Zipped modules cost start-up time that a startup cache wins back.
   std::string compress = text(raw.compress);
   options->compression = raw.startupCache ? PackCompression::Zip : PackCompression::None;

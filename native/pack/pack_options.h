@@ -19,17 +19,31 @@ struct FileAssociation {
   std::string mimeType;     ///< empty: the installers name one
 };
 
+/// Another launcher in the app folder: --add-launcher NAME=FILE.
+struct ExtraLauncher {
+  std::string name;
+  std::string file;  ///< its properties or JSON file, read when the inputs are checked
+};
+
 struct PackOptions {
   std::string name;
-  std::string mainClass;
-  std::string input;
+  std::string mainClass;                ///< empty: the main jar's Main-Class
+  std::vector<std::string> inputs;      ///< folders copied into lib/ as they are, or files
+  std::string mainJar;                  ///< empty: the top-level jars of the inputs
+  std::vector<std::string> classPath;   ///< --class-path entries, as given
+  std::vector<std::string> resources;   ///< folders copied into the app folder
+  std::vector<std::string> nativeLibs;  ///< native libraries or folders holding them
+  std::vector<std::string> arguments;   ///< passed to main before the user's
+  std::vector<ExtraLauncher> extraLaunchers;
   std::string output;
   PackTarget target = PackTarget::Linux;
   std::string launcher;  ///< empty: the launcher installed beside vantrel-pack
   std::string jdk;
   std::string runtime;
   std::string jmods;
-  std::vector<std::string> addModules;
+  std::vector<std::string> addModules;  ///< added to the modules found
+  std::vector<std::string> modules;     ///< --modules: the runtime's modules instead
+  bool modulesGiven = false;
   PackCompression compression = PackCompression::None;  ///< zip by default with startupCache
   std::string icon;
   std::string appVersion = "1.0.0";
@@ -54,6 +68,7 @@ struct PackOptions {
   std::string signPasswordVariable;
   std::string timestampUrl;
   std::string appUserModelId;           ///< always set: given or made from vendor and name
+  int verifySeconds = 0;                ///< --verify: how long the app runs hidden from the host; 0: no check
 };
 
 /// The outcome of reading the command line: the options, or help to show,

@@ -22,7 +22,7 @@ constexpr size_t size = 20, sectionCount = 2, symbolTable = 8, optionalSize = 16
 }
 namespace optional {
 constexpr size_t initializedDataSize = 8, sectionAlignment = 32, fileAlignment = 36,
-                 imageSize = 56, headersSize = 60, checkSum = 64, directoryCount = 108,
+                 imageSize = 56, headersSize = 60, checkSum = 64, subsystem = 68, directoryCount = 108,
                  directories = 112;
 constexpr uint32_t pe32Plus = 0x20b;
 constexpr unsigned maximumDirectories = 16;
@@ -151,7 +151,10 @@ const PeSection* PeImage::sectionOf(uint32_t rva) const {
 
 size_t PeImage::offsetOf(uint32_t rva, uint64_t size) const {
   const PeSection* entry = sectionOf(rva);
-  if (!entry || !fits(entry->rawSize, rva - entry->virtualAddress, size)) return std::string::npos;
+  // A section without file data has no offset, not even for an empty range:
+  // its PointerToRawData may be anything.
+  if (!entry || entry->rawSize == 0 || !fits(entry->rawSize, rva - entry->virtualAddress, size))
+    return std::string::npos;
   return size_t{entry->rawOffset} + (rva - entry->virtualAddress);
 }
 
@@ -189,6 +192,15 @@ void writePeHeaders(const PeImage& image, std::string* file) {
     bytes::put32(file, entry.header + section::rawOffset, entry.rawOffset);
   }
   bytes::put32(file, image.checkSumField(), peChecksum(*file, image.checkSumField()));
+}
+
+bool makeConsoleProgram(std::string* file, std::string* error) {
+  PeImage image;
+  if (!readPeImage(*file, &image, error)) return false;
+  constexpr uint32_t windowsConsole = 3;
+  bytes::put16(file, image.optionalHeader + optional::subsystem, windowsConsole);
+  bytes::put32(file, image.checkSumField(), peChecksum(*file, image.checkSumField()));
+  return true;
 }
 
 uint32_t peChecksum(std::string_view file, size_t checkSumField) {

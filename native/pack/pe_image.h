@@ -51,7 +51,7 @@ struct PeImage {
   /// The section whose memory holds `rva`, or nullptr.
   const PeSection* sectionOf(uint32_t rva) const;
   /// The file offset of the `size` bytes at `rva`, or npos when they are
-  /// not all in the file data of one section.
+  /// not all in the file data of one section (even when `size` is 0).
   size_t offsetOf(uint32_t rva, uint64_t size = 1) const;
   /// SizeOfImage for the sections as they are.
   uint64_t neededImageSize() const;
@@ -74,3 +74,8 @@ void writePeHeaders(const PeImage& image, std::string* file);
 /// The image checksum: a 16-bit folded sum of the file's words, its own
 /// field left out, plus the file's length.
 uint32_t peChecksum(std::string_view file, size_t checkSumField);
+
+/// Makes the image `file` a console program (its Subsystem field
+/// IMAGE_SUBSYSTEM_WINDOWS_CUI), its checksum brought up to date. False
+/// with the reason when it is no image.
+bool makeConsoleProgram(std::string* file, std::string* error);

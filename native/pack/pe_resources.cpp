@@ -175,6 +175,9 @@ class SectionWriter {
     out_.assign(tables, '\0');
     tableEnd_ = table::size + table::entrySize * tree_.size();
     writeTypes();
+    // An empty datum written last would start at the section's end, an
+    // address outside it: a little padding keeps every address inside.
+    if (lastData_ == out_.size()) out_.append(8, '\0');
     return out_;
   }
 
@@ -244,6 +247,7 @@ class SectionWriter {
     size_t at = out_.size();
     out_.append(leaf::size, '\0');
     auto data = static_cast<uint32_t>(out_.size());
+    lastData_ = data;
     out_ += entry.data;
     put32(&out_, at + leaf::address, rva_ + data);
     put32(&out_, at + leaf::dataSize, static_cast<uint32_t>(entry.data.size()));
@@ -254,6 +258,7 @@ class SectionWriter {
   const TypeMap& tree_;
   uint32_t rva_;
   size_t tableEnd_ = 0;
+  size_t lastData_ = 0;  ///< where the last datum starts
   std::string out_;
 };
 
@@ -275,7 +280,8 @@ bool findResourceSection(const PeImage& image, size_t* index, std::string* error
 
 /// The sections after the resource section must be ones the program does
 /// not use at run time: they move. Nothing else may point into the resource
-/// section: what it holds is replaced.
+/// section: what it holds is replaced. The data directories must point into
+/// the image: one beyond it could not be moved with what it points at.
 bool checkMovable(const PeImage& image, size_t resources, std::string* error) {
   for (size_t i = resources + 1; i < image.sections.size(); ++i)
     if (!image.sections[i].discardable()) {
@@ -287,9 +293,12 @@ bool checkMovable(const PeImage& image, size_t resources, std::string* error) {
                                 image.sectionAlignment);
   for (size_t i = 0; i < image.directories.size(); ++i) {
     uint32_t rva = image.directories[i].rva;
-    if (i != peResourceDirectory && i != peSecurityDirectory && rva >= section.virtualAddress &&
-        rva < end) {
-      *error = "its data directory " + std::to_string(i) + " lies in its resource section";
+    if (i == peResourceDirectory || i == peSecurityDirectory) continue;
+    const char* where = rva >= section.virtualAddress && rva < end ? "in its resource section"
+                        : rva >= image.neededImageSize()          ? "outside its image"
+                                                                    : nullptr;
+    if (where) {
+      *error = "its data directory " + std::to_string(i) + " lies " + where;
       return false;
     }
   }
@@ -335,7 +344,7 @@ bool moveLaterParts(PeImage* image, size_t index, const Shift& shift) {
   for (size_t i = index + 1; i < image->sections.size(); ++i) {
     PeSection& section = image->sections[i];
     if (!moved(&section.virtualAddress, shift.afterRva, shift.rva) ||
-        (section.rawOffset != 0 && !moved(&section.rawOffset, shift.afterOffset, shift.offset)))
+        (section.rawSize != 0 && !moved(&section.rawOffset, shift.afterOffset, shift.offset)))
       return false;
   }
   for (size_t i = 0; i < image->directories.size(); ++i)

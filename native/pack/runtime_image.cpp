@@ -5,60 +5,51 @@
 #include <system_error>
 
 #include "class_archives.h"
-#include "executable_name.h"
 #include "file_util.h"
+#include "folder_copy.h"
+#include "jdk_tools.h"
 #include "platform.h"
-#include "process.h"
+#include "tree_walk.h"
 #include "runtime_layout.h"
 
 namespace {
 
-std::string toolOf(const std::string& jdk, const std::string& tool) {
-  return textOf(pathOf(jdk) / "bin" / executableFileName(tool, hostOs));
+/// Collects a runtime's files as the copy will hold them.
+class RuntimeFiles : public TreeVisitor {
+ public:
+  CopyList list;
+  std::vector<std::string> leftOut;
+
+  void folder(const std::filesystem::path&, const std::string& target) override {
+    list.folders.push_back(target);
+  }
+  bool file(const std::filesystem::path& source, const std::string& target,
+            std::string*) override {
+    std::error_code code;
+    list.files.push_back({textOf(source), target});
+    list.bytes += std::filesystem::file_size(source, code);
+    return true;
+  }
+  void warn(const std::string& message) override { leftOut.push_back(message); }
+};
+
+/// Copies the runtime `from` as `to` with its links resolved (tree_walk.h):
+/// a JDK installed by a Linux distribution links files into /etc and
+/// elsewhere, and has links to what is not installed.
+bool copyRuntime(const std::string& from, const std::string& to, std::ostream& progress,
+                 std::string* error) {
+  RuntimeFiles files;
+  if (!walkTree(pathOf(from), ".", "", files, error) ||
+      !copyFiles(files.list, to, "the runtime " + from, progress, nullptr, error))
+    return false;
+  for (const std::string& message : files.leftOut) progress << "  " << message << std::endl;
+  return true;
 }
 
 std::string joined(const std::vector<std::string>& items) {
   std::string list;
   for (const std::string& item : items) list += (list.empty() ? "" : ",") + item;
   return list;
-}
-
-std::string lastLine(const std::string& text) {
-  size_t end = text.find_last_not_of("\r\n");
-  if (end == std::string::npos) return "";
-  size_t start = text.find_last_of('\n', end);
-  return text.substr(start == std::string::npos ? 0 : start + 1, end + 1 -
-                     (start == std::string::npos ? 0 : start + 1));
-}
-
-bool runTool(const std::vector<std::string>& command, std::string* output, std::string* error) {
-  ProgramRun run = runProgram(command);
-  std::string name = textOf(pathOf(command[0]).stem());
-  if (!run.started) {
-    *error = "cannot run " + command[0] + ": " + run.error;
-    return false;
-  }
-  if (run.status != 0) {
-    *error = name + " failed (exit status " + std::to_string(run.status) + "):\n" + run.output;
-    while (!error->empty() && error->back() == '\n') error->pop_back();
-    return false;
-  }
-  *output = run.output;
-  return true;
-}
-
-/// The modules the jars need, as jdeps lists them.
-bool findModules(const std::string& jdk, const std::vector<std::string>& jars,
-                 std::ostream& progress, std::string* modules, std::string* error) {
-  progress << "Finding the modules the jars use (jdeps) ..." << std::endl;
-  std::vector<std::string> command = {toolOf(jdk, "jdeps"), "--print-module-deps",
-                                      "--ignore-missing-deps", "--multi-release", "base"};
-  command.insert(command.end(), jars.begin(), jars.end());
-  std::string output;
-  if (!runTool(command, &output, error)) return false;
-  *modules = lastLine(output);
-  if (modules->empty() || modules->find(' ') != std::string::npos) *modules = "java.base";
-  return true;
 }
 
 /// The objcopy of the search path, with which jlink strips native libraries;
@@ -143,18 +134,15 @@ bool checkJdk(const PackOptions& options, std::string* error) {
 
 }  // namespace
 
-bool makeRuntime(const PackOptions& options, const std::vector<std::string>& jars,
+bool makeRuntime(const PackOptions& options, const std::vector<std::string>& modules,
                  const std::string& destination, std::ostream& progress, std::string* error) {
   const std::string serverFolder =
       textOf((pathOf(destination) / runtimeLibraryIn(options.target)).parent_path());
   if (!options.runtime.empty()) {
-    progress << "Copying the runtime " << options.runtime << " ..." << std::endl;
-    return copyFolder(options.runtime, destination, error) &&
+    return copyRuntime(options.runtime, destination, progress, error) &&
            leaveOutUnusedClassArchives(serverFolder, options.vmOptions, error);
   }
-  std::string modules = joined(options.addModules);
-  if (modules.empty() && !findModules(options.jdk, jars, progress, &modules, error)) return false;
-  return linkRuntime(options, modules, destination, progress, error) &&
+  return linkRuntime(options, joined(modules), destination, progress, error) &&
          checkRuntime(options, destination, error) &&
          leaveOutUnusedClassArchives(serverFolder, options.vmOptions, error);
 }

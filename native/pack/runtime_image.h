@@ -9,10 +9,10 @@
 #include "pack_options.h"
 
 /// Makes the runtime folder `destination` (not existing yet) as `options`
-/// say: --runtime copied, or --jdk's jlink with --add-modules or the modules
-/// jdeps finds in `jars`. Writes progress lines; false with the reason (and
-/// a failing tool's output) in `error`.
-bool makeRuntime(const PackOptions& options, const std::vector<std::string>& jars,
+/// say: --runtime copied (see copyRuntime), or --jdk's jlink with `modules`.
+/// Writes progress lines; false with the reason (and a failing tool's
+/// output) in `error`.
+bool makeRuntime(const PackOptions& options, const std::vector<std::string>& modules,
                  const std::string& destination, std::ostream& progress, std::string* error);
 
 /// Checks, before anything is made, what makeRuntime will use: the --runtime

@@ -11,10 +11,10 @@
 namespace {
 
 void showUsage(std::ostream& out, const std::string& help) {
-  out << "Usage: vantrel-pack --name NAME --main-class CLASS --input DIR --output DIR\n"
-         "                    [--jdk DIR | --runtime DIR] [options]\n"
-         "Makes OUTPUT/NAME: the launcher, config.json, lib/ with the jars of --input\n"
-         "and jre/ with a Java runtime.\n\nOptions:\n"
+  out << "Usage: vantrel-pack --name NAME --input DIR|FILE [--main-jar FILE] [--main-class CLASS]\n"
+         "                    --output DIR [--jdk DIR | --runtime DIR] [options]\n"
+         "Makes OUTPUT/NAME: the launcher, config.json, lib/ with what --input holds, as it\n"
+         "is, and jre/ with a Java runtime.\n\nOptions:\n"
       << help;
 }
 

@@ -68,7 +68,7 @@ std::string portableKey(const CacheKeyInputs& inputs) {
   add(inputs.releaseText);
   add(inputs.runtimeHome);
   add(stampOf(inRuntime(inputs.runtimeHome, runtimeLibraryIn(hostOs))));
-  add(stampOf(inRuntime(inputs.runtimeHome, runtimeModules)));
+  add(stampOf(inRuntime(inputs.runtimeHome, runtimeModulesFile)));
   add(inputs.workingDirectory);
   add(inputs.mainClass);
   add(std::to_string(inputs.classPath.size()));

@@ -199,6 +199,10 @@ def write_seeds(folder):
             (RT_VERSION, 1, 0x409, b"\0" * 64), (RT_MANIFEST, 1, 0x409, b"<assembly/>"),
             (RT_ICON, 1, 0x409, bitmap(2)), ("NAMED", "TEXT", 0, b"x" * 20)]),
         "pe_resources/no-resources.exe": executable(rsrc=b"\0" * 16),
+        # Written back, the empty resource comes last, just at the end of
+        # 512 bytes of resources: its address must stay inside the section.
+        "pe_resources/empty-resource-last.exe": executable([
+            (99, 1, 0x409, b""), (RT_MANIFEST, 1, 0x409, b"<assembly/>".ljust(352))]),
         "icon/two-images.ico": ico([(4, bitmap(4)), (2, png(2, 2))]),
         "icon/small.png": png(3, 2),
     }

@@ -111,7 +111,8 @@ def check_config(app, vm_options, **more):
         config = json.load(file)
     expected = dict({"mainClass": "hello.Main",
                      "classPath": ["lib/a-util.jar", "lib/hello.jar"],
-                     "vmArgs": vm_options, "startupCache": True, "splash": "icon.png"}, **more)
+                     "vmArgs": ["-Djava.library.path=$APPDIR/lib"] + vm_options,
+                     "startupCache": True, "splash": "icon.png"}, **more)
     check(config == expected, "config.json: %r" % config)
 
 
@@ -228,13 +229,22 @@ def test_windows(options):
     icon = png if options.standin else os.path.join(ROOT, "native", "resources", "vantrel.ico")
     output = os.path.join(work, "out")
     shutil.rmtree(output, ignore_errors=True)
+    # A second launcher, a console program with its own arguments and VM option.
+    tool = os.path.join(work, "tool.json")
+    with open(tool, "w") as file:
+        json.dump({"args": ["from", "tool"], "vmArgs": ["-Dhello.greeting=Tool"],
+                   "console": True}, file)
     app = pack(options, inputs, output, "--runtime", options.runtime, "--icon", icon,
                "--app-version", "2.1.3.4", "--vendor", "Acme \u00dcber", "--description",
                "Says hello", "--copyright", "(c) 2026 Acme", "--startup-cache",
-               "--splash", png)
+               "--splash", png, "--arguments", "default", "--add-launcher", "Tool=" + tool)
     exe = os.path.join(app, "Hello App.exe")
     # The taskbar identity made of the vendor and the name.
-    check_config(app, [], appUserModelId="Acme\u00dcber.HelloApp")
+    check_config(app, [], appUserModelId="Acme\u00dcber.HelloApp", args=["default"])
+    import pefile
+    subsystems = [pefile.PE(os.path.join(app, name)).OPTIONAL_HEADER.Subsystem
+                  for name in ("Hello App.exe", "Tool.exe")]
+    check(subsystems == [2, 3], "subsystems (GUI, console): %r" % subsystems)
     strings = version_strings(exe)
     expected = {"CompanyName": "Acme \u00dcber", "FileDescription": "Says hello",
                 "FileVersion": "2.1.3.4", "InternalName": "Hello App",
@@ -262,6 +272,12 @@ def test_windows(options):
     print(out + err)
     check(status == 0, "the packaged exe failed with status %d" % status)
     check("FindClass hello/Main" in out or "from Java" in out, "the app did not start")
+    check('"default"' in out and '"x"' in out, "no default argument before the user's")
+    status, out, err = run([options.wine, os.path.join(app, "Tool.exe")], cwd=app)
+    print(out + err)
+    check(status == 0 and '"from"' in out and '"tool"' in out and
+          ("Tool from Java" in out or "-Dhello.greeting=Tool" in out),
+          "the second launcher (status %d) did not run as Tool.json says" % status)
     if not options.standin:
         out = run([options.wine, exe, "-c", "-v"], cwd=app)[1]
         check(re.search(r"^Using startup cache .*\\Hello App\\startup-cache\\startup-", out,
@@ -374,6 +390,21 @@ ERROR_CASES = [
      "--sign-pkcs12 signs Windows programs: it needs --target windows"),
     ("installer exists", {"--installer": "rpm", "--output": "existing-rpm"}, 2,
      "hello-app-1.0.0-1.x86_64.rpm already exists (pass --force"),
+    ("main jar not found", {"--main-jar": "nope.jar"}, 2,
+     "the main jar nope.jar is in none of the inputs (input) and no file"),
+    ("class path entry not found", {"--class-path": "nope/*"}, 2,
+     "--class-path nope/*: no such jar or folder in the input folders"),
+    ("not a native library", {"--native-lib": "input/hello.jar"}, 2,
+     "--native-lib input/hello.jar: not a native library for linux x86-64 (libNAME.so)"),
+    ("resources as the runtime", {"--resources": "empty=jre"}, 2,
+     "cannot copy the resource folder empty as jre: expected a relative path"),
+    ("launcher named config", {"--add-launcher": "Config=tool.properties"}, 2,
+     "Invalid value for option --add-launcher: Config=tool.properties"),
+    ("launcher file with another key", {"--add-launcher": "Tool=colour.properties"}, 2,
+     "cannot use the launcher file colour.properties: unknown key 'colour' on line 2"),
+    ("launcher's main class not found", {"--add-launcher": "Tool=tool.properties"}, 2,
+     "the main class hello.Nope of the launcher Tool (hello/Nope.class) is in none of the jars"),
+    ("empty module list", {"--modules": ""}, 2, "Invalid value for option --modules"),
     ("training without a cache", {"--training-arg": "x"}, 2,
      "Options --training-arg and --training-seconds need --startup-cache and the target linux"),
     ("training seconds", {"--startup-cache": True, "--training-seconds": "0"}, 2,
@@ -391,6 +422,8 @@ def error_fixtures(work, options):
     open(os.path.join(work, "nojars", "readme.txt"), "w").write("no jars")
     open(os.path.join(work, "badjar", "app.jar"), "w").write("not a zip")
     open(os.path.join(work, "notes.txt"), "w").write("not a picture")
+    open(os.path.join(work, "tool.properties"), "w").write("main-class = hello.Nope\n")
+    open(os.path.join(work, "colour.properties"), "w").write("# a launcher\ncolour: red\n")
     os.makedirs(os.path.join(work, "existing-rpm"), exist_ok=True)
     open(os.path.join(work, "existing-rpm", "hello-app-1.0.0-1.x86_64.rpm"), "w").write("rpm")
     return inputs
@@ -448,6 +481,8 @@ HOSTILE_CASES = [
      "cannot use the launcher crafted/truncated.exe: its section at address 8192 lies outside"),
     ("65535 resources sharing 4 MiB", dict(WINDOWS, **{"--launcher": "crafted/shared.exe"}), 2,
      "cannot use the launcher crafted/shared.exe: its resources hold more than 64 MiB"),
+    ("data directory beyond the image", dict(WINDOWS, **{"--launcher": "crafted/far-imports.exe"}),
+     2, "cannot use the launcher crafted/far-imports.exe: its data directory 1 lies outside"),
     ("20000 x 20000 resource tables", dict(WINDOWS, **{"--launcher": "crafted/wide.exe"}), 2,
      "cannot use the launcher crafted/wide.exe: its resource directory is damaged"),
     ("40000-character description", dict(WINDOWS, **{"--description": "d" * 40000}), 2,
@@ -456,6 +491,8 @@ HOSTILE_CASES = [
      "cannot read the icon crafted/many.ico: it has 65535 images; at most 64"),
     ("icon with a short bitmap", {"--icon": "crafted/short-bitmap.ico"}, 2,
      "its image 2 is a bitmap shorter than its pixels"),
+    ("JPEG picture", {"--icon": "crafted/photo.jpg"}, 2,
+     "cannot read the icon crafted/photo.jpg: it is a JPEG picture; icons are made from .ico"),
     ("PNG of 200000x1 pixels", {"--icon": "crafted/200000x1.png"}, 2,
      "the picture is 200000x1 pixels; at most 1024x1024 are supported"),
     ("PNG of 20000x1 pixels, Windows", dict(WINDOWS, **{"--icon": "crafted/20000x1.png"}), 2,
@@ -507,18 +544,22 @@ def hostile_fixtures(work, options):
     plain = crafted.executable()
     directories = bytearray(plain)
     directories[0x58 + 108:0x58 + 112] = (0x20000000).to_bytes(4, "little")
+    far_imports = bytearray(plain)
+    far_imports[0x58 + 112 + 8:0x58 + 112 + 16] = (0xFFFFFFFF).to_bytes(4, "little") * 2
     files = {
         "plain.exe": plain,
         "directories.exe": bytes(directories),
         "alignment-ffffffff.exe": crafted.executable(file_alignment=0xFFFFFFFF),
         "alignment-80000000.exe": crafted.executable(file_alignment=0x80000000),
         "truncated.exe": plain[:0x500],
+        "far-imports.exe": bytes(far_imports),
         "shared.exe": crafted.executable(rsrc=crafted.shared_block_resources(65535, 4 << 20)),
         "wide.exe": crafted.executable(rsrc=crafted.wide_resources(20000)),
         "many.ico": crafted.ico([(0, b"\0" * (1 << 20))], count=65535),
         "short-bitmap.ico": crafted.ico([(16, crafted.bitmap(16)), (32, crafted.bitmap(32, 9))]),
         "200000x1.png": crafted.png(200000, 1),
         "20000x1.png": crafted.png(20000, 1),
+        "photo.jpg": b"\xff\xd8\xff\xe0\0\x10JFIF\0\x01\x01\0\0\x01\0\x01\0\0\xff\xd9",
     }
     folder = os.path.join(work, "crafted")
     shutil.rmtree(folder, ignore_errors=True)

@@ -1,0 +1,5 @@
+package sample;
+
+public class Host {
+    static native int answer();
+}

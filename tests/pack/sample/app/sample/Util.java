@@ -1,0 +1,5 @@
+package sample;
+
+public class Util {
+    public static String name() { return "lib/util.jar"; }
+}

@@ -1,0 +1,5 @@
+package sample.dep;
+
+public class Dep {
+    public static String name() { return "sample.dep"; }
+}

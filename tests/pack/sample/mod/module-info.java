@@ -1,0 +1,5 @@
+module sample.mod {
+    requires sample.dep;
+    requires java.sql;
+    exports sample.mod;
+}
