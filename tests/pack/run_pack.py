@@ -121,10 +121,14 @@ def test_linux(options):
     inputs, png = make_jar(options.jdk, work), icon_png(work)
     output = os.path.join(work, "out")
     shutil.rmtree(output, ignore_errors=True)
+    # The sanitizer's dlopen stands between the runtime's image reader and its
+    # own zip library, which it then looks up on the system's path: a sanitizer
+    # build's launcher gets stored modules.
+    stored = ["--compress", "none"] if "ASAN_OPTIONS" in os.environ else []
     app = pack(options, inputs, output, "--jdk", options.jdk, "--icon", png, "--zip",
                "--app-version", "1.2.3", "--vm-option", "-Dhello.greeting=Hey",
                "--vm-option", "-Xmx48m", "--startup-cache", "--training-arg", "trained",
-               "--splash", png)
+               "--splash", png, *stored)
     check_config(app, ["-Dhello.greeting=Hey", "-Xmx48m"])
     fresh = dict(os.environ, XDG_CACHE_HOME=os.path.join(work, "fresh user"))
     status, out, err = run([os.path.join(app, "Hello App"), "-c", "-v"], env=fresh)
