@@ -7,6 +7,7 @@
 #include "java_text.h"
 #include "pending_exception.h"
 #include "platform.h"
+#include "startup.h"
 #include "step_result.h"
 #include "uncaught.h"
 
@@ -84,6 +85,7 @@ StepResult<int> invokeMain(JNIEnv* env, jobjectArray arguments,
   }
   if (settings.verbose)
     printLine("Invoking static " + mainClassName + ".main() function ...");
+  startupMainStarting(env);
   env->CallStaticVoidMethod(mainClass, mainMethod, arguments);
   if (!env->ExceptionCheck()) return {0, std::nullopt};
   reportUncaughtException(env);
