@@ -25,19 +25,24 @@ bool setToFalse(const Configuration& configuration) {
   return true;
 }
 
-CheckLine cacheReport(const Configuration& configuration, const std::string& directory,
-                      const std::string& appDirectory, const std::string& appName) {
+/// The cache a launch would use, and a per-user folder that is not safe.
+void reportCache(const Configuration& configuration, const std::string& directory,
+                 const std::string& appDirectory, const std::string& appName,
+                 std::vector<CheckLine>& lines) {
   StartupCacheRequest request;
+  request.appDirectory = appDirectory;
   request.workingDirectory = absoluteFolder(directory);
   request.runtimeHome = runtimeLocation(appDirectory, request.workingDirectory);
   request.cacheDirectory = startupCacheDirectory(appName);
+  request.mainClass = configuration.mainClass;
   request.classPath = configuration.classPath.entries;
   request.vmArgs = configuration.vmArgs;
   const StartupCachePlan plan = inspectStartupCache(request);
   std::string text = "'startupCache' is true: ";
-  if (plan.mechanism != CacheMechanism::None)
-    text += std::string(describeMechanism(plan.mechanism)) + ", key " + plan.key + "; ";
-  return {false, text + plan.message};
+  if (plan.route != CacheRoute::None)
+    text += std::string(describeRoute(plan.route)) + ", key " + plan.key + "; ";
+  if (!plan.warning.empty()) lines.push_back({true, plan.warning});
+  lines.push_back({false, text + plan.message});
 }
 
 /// A splash image that is not there; other faults of the key are the reader's.
@@ -61,7 +66,7 @@ std::vector<CheckLine> checkStartupSettings(const Configuration& configuration,
                                             const std::string& appName) {
   std::vector<CheckLine> lines;
   if (configuration.startupCache)
-    lines.push_back(cacheReport(configuration, directory, appDirectory, appName));
+    reportCache(configuration, directory, appDirectory, appName, lines);
   else if (setToFalse(configuration))
     lines.push_back({false, "'startupCache' is false: no startup cache"});
   checkSplash(configuration, directory, lines);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "file_system.h"
 #include "input_file.h"
 #include "paths.h"
 
@@ -25,6 +26,19 @@ std::string_view trimmed(std::string_view line) {
   return line;
 }
 
+/// Why the options file, or its folder, may hold someone else's options:
+/// another user could make the app run anything. Empty when it is safe.
+std::string untrustedFile(const std::string& path) {
+  if (!statFile(path).exists) return std::string();
+  std::string reason = untrustedReason(path);
+  if (!reason.empty()) return reason;
+  const size_t cut = path.find_last_of("/\\");
+  const std::string folder = cut == std::string::npos ? "." : path.substr(0, cut);
+  std::string folderReason = untrustedReason(folder);
+  if (folderReason.empty()) return folderReason;
+  return "its folder " + folder + folderReason.substr(std::string("it").size());
+}
+
 }  // namespace
 
 std::string userOptionsPath(const std::string& configDirectory, const std::string& appName) {
@@ -35,6 +49,11 @@ std::string userOptionsPath(const std::string& configDirectory, const std::strin
 bool readUserOptions(const std::string& path, const Macros& macros,
                      std::vector<std::string>* options, Diagnostics* diagnostics) {
   if (path.empty()) return false;
+  const std::string untrusted = untrustedFile(path);
+  if (!untrusted.empty()) {
+    warn(diagnostics, path, "ignoring VM options file " + path + ": " + untrusted);
+    return false;
+  }
   std::string bytes;
   bool opened = false;
   const int failure = readInputFile(path, &bytes, &opened);

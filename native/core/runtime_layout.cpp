@@ -12,6 +12,10 @@ const char* baseArchiveIn(TargetOs os) {
   return os == TargetOs::Windows ? "bin/server/classes.jsa" : "lib/server/classes.jsa";
 }
 
+const char* javaProgramIn(TargetOs os) {
+  return os == TargetOs::Windows ? "bin/java.exe" : "bin/java";
+}
+
 std::string inRuntime(const std::string& runtimeHome, const char* relative) {
   return joinPath(runtimeHome, withSystemSeparators(relative));
 }

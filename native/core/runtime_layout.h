@@ -18,6 +18,13 @@ const char* runtimeLibraryIn(TargetOs os);
 /// written with '/': a dynamic archive is recorded on top of it.
 const char* baseArchiveIn(TargetOs os);
 
+/// The runtime's class image, relative to the runtime folder.
+constexpr const char* runtimeModulesFile = "lib/modules";
+
+/// The runtime's `java` program, relative to the runtime folder: "bin/java",
+/// "bin/java.exe" on Windows.
+const char* javaProgramIn(TargetOs os);
+
 /// `relative` (one of the paths above) inside the runtime folder
 /// `runtimeHome` of this system, with the system's separators.
 std::string inRuntime(const std::string& runtimeHome, const char* relative);

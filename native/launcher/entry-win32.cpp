@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cache_job.h"
 #include "command_line.h"
 #include "console-win32.h"
 #include "launcher.h"
@@ -30,6 +31,8 @@ void runAtOnce(VmTask task, const JavaVMInitArgs&) { task(); }
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // Every text of the launcher is UTF-8, the arguments included.
   std::vector<std::string> arguments = utf8CommandLine();
+  if (arguments.size() > 1 && arguments[1] == startupCacheJobOption)
+    return runStartupCacheJob(std::vector<std::string>(arguments.begin() + 2, arguments.end()));
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(&argument[0]);
   argv.push_back(nullptr);

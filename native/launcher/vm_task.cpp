@@ -8,6 +8,7 @@
 #include "launch_delivery.h"
 #include "pending_exception.h"
 #include "platform.h"
+#include "startup.h"
 #include "step_result.h"
 #include "uncaught.h"
 
@@ -85,6 +86,7 @@ StepResult<int> invokeMain(JNIEnv* env, jobjectArray arguments,
   }
   if (settings.verbose)
     printLine("Invoking static " + mainClassName + ".main() function ...");
+  startupMainStarting(env);
   // Later launches handed over while the app started wait for its main.
   if (launches) launches->open();
   env->CallStaticVoidMethod(mainClass, mainMethod, arguments);

@@ -75,6 +75,23 @@ void readOption(const std::string& option, HeapSettings* settings) {
     settings->zgc = option[4] == '+';
 }
 
+/// Removes the archives classesPREFIX*.jsa of `serverFolder`.
+bool removeArchives(const std::string& serverFolder, const std::string& prefix,
+                    std::string* error) {
+  const std::string start = "classes" + prefix;
+  for (const std::string& name : filesEndingIn(serverFolder, ".jsa")) {
+    if (name.compare(0, start.size(), start) != 0) continue;
+    const fs::path archive = pathOf(serverFolder) / pathOf(name);
+    std::error_code code;
+    fs::remove(archive, code);
+    if (code) {
+      *error = "cannot remove " + textOf(archive) + ": " + code.message();
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool mayRunWithoutCompressedOops(const std::vector<std::string>& vmOptions) {
@@ -97,16 +114,9 @@ bool mayRunWithoutCompressedOops(const std::vector<std::string>& vmOptions) {
 
 bool leaveOutUnusedClassArchives(const std::string& serverFolder,
                                  const std::vector<std::string>& vmOptions, std::string* error) {
-  if (mayRunWithoutCompressedOops(vmOptions)) return true;
-  for (const std::string& name : filesEndingIn(serverFolder, ".jsa")) {
-    if (name.compare(0, 15, "classes_nocoops") != 0) continue;
-    const fs::path archive = pathOf(serverFolder) / pathOf(name);
-    std::error_code code;
-    fs::remove(archive, code);
-    if (code) {
-      *error = "cannot remove " + textOf(archive) + ": " + code.message();
-      return false;
-    }
-  }
-  return true;
+  return mayRunWithoutCompressedOops(vmOptions) || removeArchives(serverFolder, "_nocoops", error);
+}
+
+bool leaveOutRuntimeClassArchives(const std::string& serverFolder, std::string* error) {
+  return removeArchives(serverFolder, "", error);
 }

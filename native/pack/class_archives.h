@@ -1,7 +1,8 @@
 // The class data archives a packaged runtime ships: the one for VMs with
-// compressed object pointers always, the one for VMs without them
+// compressed object pointers, the one for VMs without them
 // (classes_nocoops.jsa, as large again) only when the app's VM options can
-// make the VM run without them.
+// make the VM run without them, and neither when the app folder ships an
+// AOT cache, which holds the runtime's classes that the app uses.
 #pragma once
 
 #include <string>
@@ -20,3 +21,8 @@ bool mayRunWithoutCompressedOops(const std::vector<std::string>& vmOptions);
 /// them. False with the reason when one cannot be removed.
 bool leaveOutUnusedClassArchives(const std::string& serverFolder,
                                  const std::vector<std::string>& vmOptions, std::string* error);
+
+/// Removes every class data archive of the runtime (classes*.jsa in
+/// `serverFolder`): the VM maps an AOT cache instead of them, never beside
+/// them. False with the reason when one cannot be removed.
+bool leaveOutRuntimeClassArchives(const std::string& serverFolder, std::string* error);

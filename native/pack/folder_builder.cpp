@@ -14,6 +14,7 @@
 #include "runtime_image.h"
 #include "runtime_layout.h"
 #include "runtime_modules.h"
+#include "startup_training.h"
 #include "vm_option_modules.h"
 
 namespace fs = std::filesystem;
@@ -32,7 +33,8 @@ bool FolderBuilder::build(StopCheck stop, std::string* error) {
   for (Step step : {&FolderBuilder::copyApp, &FolderBuilder::makeJre,
                     &FolderBuilder::settleVmOptions, &FolderBuilder::copyLaunchers,
                     &FolderBuilder::writeSplash, &FolderBuilder::writeConfigurations,
-                    &FolderBuilder::writeDesktopFiles, &FolderBuilder::signPrograms})
+                    &FolderBuilder::writeDesktopFiles, &FolderBuilder::signPrograms,
+                    &FolderBuilder::recordCache})
     if (stopped(stop, error) || !(this->*step)(error)) return false;
   return !stopped(stop, error);
 }
@@ -174,4 +176,14 @@ bool FolderBuilder::writeDesktopFiles(std::string* error) {
 
 bool FolderBuilder::signPrograms(std::string* error) {
   return signAppPrograms(inputs_.installers, folder_, options_.output, progress_, error);
+}
+
+bool FolderBuilder::recordCache(std::string* error) {
+  if (!options_.startupCache || options_.target != hostOs) return true;
+  // The user's folders of the training run lie beside the folder being made.
+  const std::string scratch = folder_ + ".training";
+  const bool recorded = recordStartupCache(options_, folder_, scratch, progress_, error);
+  std::error_code code;
+  fs::remove_all(pathOf(scratch), code);
+  return recorded;
 }

@@ -34,6 +34,9 @@ class FolderBuilder {
   bool writeConfigurations(std::string* error);
   bool writeDesktopFiles(std::string* error);
   bool signPrograms(std::string* error);
+  /// With --startup-cache for this machine: the training run, once the
+  /// folder is complete.
+  bool recordCache(std::string* error);
   bool writeLauncher(const std::string& name, const std::string& branded, std::string* error);
   bool writeConfiguration(const std::string& fileName, const std::string& mainClass,
                           const std::vector<std::string>& vmArgs,

@@ -40,6 +40,7 @@ struct RawOptions {
   const char* signPasswordVariable = nullptr;
   const char* timestampUrl = nullptr;
   const char* appUserModelId = nullptr;
+  const char* trainingSeconds = nullptr;
   std::vector<std::string> inputs;
   std::vector<std::string> classPath;
   std::vector<std::string> resources;
@@ -48,6 +49,7 @@ struct RawOptions {
   std::vector<std::string> launchers;
   std::vector<std::string> addModules;
   std::vector<std::string> vmOptions;
+  std::vector<std::string> trainingArgs;
   std::vector<std::string> installers;
   std::vector<std::string> associations;
   std::vector<std::string> urlSchemes;
@@ -140,7 +142,12 @@ std::vector<tabopt_option> optionTable(RawOptions* raw) {
       {0, "verify", "Linux: runs the packaged app for SECONDS (default 10) with the host's "
        "Java files hidden and reports what it takes from outside its folder.", "SECONDS",
        storeVerify, raw, value_optional, 0},
-      flagRow("startup-cache", "Lets the launcher keep a startup cache.", &raw->startupCache),
+      flagRow("startup-cache", "Turns the startup cache on; ships one made by a training run.",
+              &raw->startupCache),
+      listRow("training-arg", "An argument of the training run (repeatable).", "ARG",
+              &raw->trainingArgs),
+      stringRow("training-seconds", "Ends the training run after N seconds (System.exit).", "N",
+                &raw->trainingSeconds),
       stringRow("splash", "An image shown while the application starts.", "FILE",
                 &raw->splash),
       flagRow("zip", "Also writes NAME-VERSION-TARGET.zip.", &raw->zip),
@@ -205,7 +212,7 @@ std::string asciiLower(const std::string& text) {
 /// Names taken by the folder's own files: the launcher cannot have them.
 bool isReservedName(const std::string& name) {
   const std::string lower = asciiLower(name);
-  for (const char* taken : {"lib", "jre", "config.json"})
+  for (const char* taken : {"lib", "jre", "config.json", "startup-cache"})
     if (lower == taken) return true;
   return false;
 }
@@ -232,6 +239,23 @@ std::string checkRequired(const RawOptions& raw) {
            "--runtime DIR (an existing runtime image to copy)";
   if (raw.compress && raw.runtime)
     return "Option --compress needs --jdk: a runtime copied with --runtime stays as it is";
+  return "";
+}
+
+/// The training run's options: they need a startup cache made here.
+std::string checkTraining(const RawOptions& raw, PackOptions* options) {
+  options->trainingArgs = raw.trainingArgs;
+  const bool training = raw.trainingSeconds || !raw.trainingArgs.empty();
+  if (training && (!raw.startupCache || options->target != hostOs))
+    return std::string("Options --training-arg and --training-seconds need --startup-cache "
+                       "and the target ") + targetName(hostOs);
+  if (!raw.trainingSeconds) return "";
+  const std::string seconds = raw.trainingSeconds;
+  if (seconds.empty() || seconds.size() > 5 ||
+      seconds.find_first_not_of("0123456789") != std::string::npos || std::stoul(seconds) == 0)
+    return "Invalid value for option --training-seconds: " + seconds +
+           " (a number of seconds from 1 to 99999)";
+  options->trainingSeconds = static_cast<unsigned>(std::stoul(seconds));
   return "";
 }
 
@@ -335,6 +359,8 @@ std::string fillOptions(const RawOptions& raw, PackOptions* options) {
   options->copyright = text(raw.copyright);
   options->vmOptions = raw.vmOptions;
   options->startupCache = raw.startupCache;
+  std::string training = checkTraining(raw, options);
+  if (!training.empty()) return training;
   options->splash = text(raw.splash);
   options->zip = raw.zip;
   options->force = raw.force;

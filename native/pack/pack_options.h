@@ -52,6 +52,8 @@ struct PackOptions {
   std::string copyright;
   std::vector<std::string> vmOptions;
   bool startupCache = false;
+  std::vector<std::string> trainingArgs;  ///< the arguments of the training run
+  unsigned trainingSeconds = 0;           ///< 0: the training run ends by itself
   std::string splash;
   bool zip = false;
   bool force = false;

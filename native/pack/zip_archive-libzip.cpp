@@ -1,7 +1,10 @@
 // Zip archives written with libzip.
 #include "zip_archive.h"
 
+#include <sys/stat.h>
 #include <zip.h>
+
+#include <cstdint>
 
 #include <filesystem>
 
@@ -12,6 +15,21 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string zipError(zip_t* archive) { return zip_strerror(archive); }
+
+/// Adds the extended timestamp field (modification time in UTC, to the
+/// second): the entry's DOS time has two-second steps and no time zone, and
+/// the startup cache needs the times of the unpacked files as they were.
+void addUnixTime(zip_t* archive, zip_uint64_t index, const fs::path& path) {
+  struct stat status;
+  if (stat(path.c_str(), &status) != 0) return;
+  const uint32_t seconds = static_cast<uint32_t>(status.st_mtime);
+  const zip_uint8_t field[5] = {1, static_cast<zip_uint8_t>(seconds),
+                                static_cast<zip_uint8_t>(seconds >> 8),
+                                static_cast<zip_uint8_t>(seconds >> 16),
+                                static_cast<zip_uint8_t>(seconds >> 24)};
+  zip_file_extra_field_set(archive, index, 0x5455, ZIP_EXTRA_FIELD_NEW, field, sizeof field,
+                           ZIP_FL_LOCAL | ZIP_FL_CENTRAL);
+}
 
 /// Adds one file or folder of the tree; unix permissions go along.
 bool addEntry(zip_t* archive, const fs::directory_entry& entry, const std::string& name,
@@ -32,6 +50,7 @@ bool addEntry(zip_t* archive, const fs::directory_entry& entry, const std::strin
     return false;
   }
   auto mode = static_cast<zip_uint32_t>(fs::status(entry.path(), code).permissions() & fs::perms::mask);
+  addUnixTime(archive, static_cast<zip_uint64_t>(index), entry.path());
   zip_file_set_external_attributes(archive, static_cast<zip_uint64_t>(index), 0, ZIP_OPSYS_UNIX,
                                    (0100000u | mode) << 16);
   return true;

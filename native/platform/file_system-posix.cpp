@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <time.h>
 #include <unistd.h>
 
 FileStamp statFile(const std::string& path) {
@@ -20,13 +22,13 @@ FileStamp statFile(const std::string& path) {
   return stamp;
 }
 
-bool makeDirectories(const std::string& path) {
+bool makeDirectories(const std::string& path, bool ownerOnly) {
   if (path.empty()) return false;
   if (statFile(path).directory) return true;
   const size_t slash = path.find_last_of('/');
-  if (slash != std::string::npos && slash > 0) makeDirectories(path.substr(0, slash));
-  // A folder of the user's own: others need not see what the apps cache.
-  return mkdir(path.c_str(), 0700) == 0 || (errno == EEXIST && statFile(path).directory);
+  if (slash != std::string::npos && slash > 0) makeDirectories(path.substr(0, slash), ownerOnly);
+  return mkdir(path.c_str(), ownerOnly ? 0700 : 0755) == 0 ||
+         (errno == EEXIST && statFile(path).directory);
 }
 
 bool createNewFile(const std::string& path) {
@@ -52,6 +54,38 @@ std::vector<std::string> listDirectory(const std::string& path) {
   }
   closedir(directory);
   return names;
+}
+
+int64_t modifiedSeconds(const FileStamp& stamp) { return stamp.modified / 1000000000; }
+
+bool touchFile(const std::string& path) {
+  return utimensat(AT_FDCWD, path.c_str(), nullptr, 0) == 0;
+}
+
+bool setModifiedSeconds(const std::string& path, int64_t seconds) {
+  const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), 0}};
+  return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+int64_t secondsSinceModified(const FileStamp& stamp) {
+  timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  return static_cast<int64_t>(now.tv_sec) - modifiedSeconds(stamp);
+}
+
+uint64_t freeDiskSpace(const std::string& path) {
+  struct statvfs status;
+  if (statvfs(path.c_str(), &status) != 0) return UINT64_MAX;
+  return static_cast<uint64_t>(status.f_bavail) * status.f_frsize;
+}
+
+std::string untrustedReason(const std::string& path) {
+  struct stat status;
+  if (stat(path.c_str(), &status) != 0) return std::string();
+  if (status.st_uid != getuid() && status.st_uid != 0)
+    return "it is owned by user " + std::to_string(status.st_uid);
+  if (status.st_mode & (S_IWGRP | S_IWOTH)) return "it is writable by group or others";
+  return std::string();
 }
 
 std::string currentDirectory() {

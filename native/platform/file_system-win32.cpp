@@ -18,7 +18,7 @@ FileStamp statFile(const std::string& path) {
   return stamp;
 }
 
-bool makeDirectories(const std::string& path) {
+bool makeDirectories(const std::string& path, bool) {
   if (path.empty()) return false;
   if (statFile(path).directory) return true;
   const size_t slash = path.find_last_of("\\/");
@@ -57,6 +57,55 @@ std::vector<std::string> listDirectory(const std::string& path) {
   FindClose(search);
   return names;
 }
+
+int64_t modifiedSeconds(const FileStamp& stamp) {
+  return stamp.modified / 10000000;  // 100-nanosecond ticks
+}
+
+namespace {
+
+bool setWriteTime(const std::string& path, const FILETIME& time) {
+  HANDLE file = CreateFileW(wideFromUtf8(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool done = SetFileTime(file, nullptr, nullptr, &time) != 0;
+  CloseHandle(file);
+  return done;
+}
+
+}  // namespace
+
+bool touchFile(const std::string& path) {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return setWriteTime(path, now);
+}
+
+bool setModifiedSeconds(const std::string& path, int64_t seconds) {
+  const uint64_t ticks = static_cast<uint64_t>(seconds) * 10000000;
+  FILETIME time;
+  time.dwLowDateTime = static_cast<DWORD>(ticks);
+  time.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+  return setWriteTime(path, time);
+}
+
+int64_t secondsSinceModified(const FileStamp& stamp) {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const int64_t ticks = static_cast<int64_t>((static_cast<uint64_t>(now.dwHighDateTime) << 32) |
+                                             now.dwLowDateTime);
+  return ticks / 10000000 - modifiedSeconds(stamp);
+}
+
+uint64_t freeDiskSpace(const std::string& path) {
+  ULARGE_INTEGER available;
+  if (!GetDiskFreeSpaceExW(wideFromUtf8(path).c_str(), &available, nullptr, nullptr))
+    return UINT64_MAX;
+  return available.QuadPart;
+}
+
+std::string untrustedReason(const std::string&) { return std::string(); }
 
 std::string currentDirectory() {
   DWORD length = GetCurrentDirectoryW(0, nullptr);

@@ -59,6 +59,36 @@ std::vector<std::string> utf8CommandLine() {
   return result;
 }
 
+namespace {
+
+/// Quotes one argument as the C runtime's command-line parser reads it back.
+std::wstring quoteArgument(const std::wstring& argument) {
+  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos)
+    return argument;
+  std::wstring quoted = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, L'\\');
+  return quoted + L"\"";
+}
+
+}  // namespace
+
+std::wstring commandLineOf(const std::vector<std::string>& arguments) {
+  std::wstring line;
+  for (const std::string& argument : arguments)
+    line += (line.empty() ? L"" : L" ") + quoteArgument(wideFromUtf8(argument));
+  return line;
+}
+
 bool isUtf8(const std::string& text) {
   return text.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
                                              static_cast<int>(text.size()), nullptr, 0) > 0;

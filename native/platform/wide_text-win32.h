@@ -23,5 +23,9 @@ std::string codePageToUtf8(const std::string& text, unsigned codePage);
 /// first; empty when the command line cannot be split (no memory).
 std::vector<std::string> utf8CommandLine();
 
+/// `arguments` (UTF-8) as one UTF-16 command line that the C runtime's
+/// parser (and CommandLineToArgvW) splits back into the same arguments.
+std::wstring commandLineOf(const std::vector<std::string>& arguments);
+
 /// True when `text` is well-formed UTF-8.
 bool isUtf8(const std::string& text);

@@ -1,273 +1,337 @@
 #include "startup_cache.h"
 
 #include <cstdint>
-#include <cstdio>
 
+#include "cache_files.h"
+#include "cache_key.h"
+#include "cache_options.h"
+#include "checksum.h"
+#include "child_process.h"
 #include "file_system.h"
 #include "paths.h"
+#include "platform.h"
 #include "runtime_layout.h"
 #include "whole_file.h"
 
 namespace {
 
-// ---- the key ---------------------------------------------------------------
+/// Below this much free space a recording is not started: the archive of a
+/// desktop app takes 20 to 40 MB, its training data and the build as much.
+constexpr uint64_t minimumFreeBytes = 128ull << 20;
+/// An archive in use gets a new modification time at most this often: the
+/// clean-up tells unused archives by it.
+constexpr int64_t touchInterval = 300;
 
-/// FNV-1a over the fields, each ended by a NUL byte so that no two lists of
-/// fields hash the same text.
-class KeyHash {
- public:
-  void add(const std::string& field) {
-    for (char c : field) step(static_cast<unsigned char>(c));
-    step(0);
-  }
-  void add(uint64_t number) { add(std::to_string(number)); }
-  void addStamp(const FileStamp& stamp) {
-    add(stamp.exists ? stamp.size : UINT64_MAX);
-    add(static_cast<uint64_t>(stamp.modified));
-  }
-  std::string hex() const {
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value_));
-    return text;
-  }
-
- private:
-  void step(unsigned char byte) {
-    value_ ^= byte;
-    value_ *= 0x100000001b3ULL;
-  }
-  uint64_t value_ = 0xcbf29ce484222325ULL;
-};
+std::string inFolder(const std::string& folder, const std::string& name) {
+  return joinPath(folder, name);
+}
 
 std::string resolve(const StartupCacheRequest& request, const std::string& path) {
   return isAbsolutePath(path) ? path : joinPath(request.workingDirectory, path);
 }
 
-std::string inHome(const StartupCacheRequest& request, const char* file) {
-  return inRuntime(resolve(request, request.runtimeHome), file);
+/// What every decision starts from.
+struct Facts {
+  int version = 0;
+  std::string runtimeHome;  ///< absolute
+  std::string userFolder;   ///< the per-user folder when it may be used, else empty
+  std::string tag;          ///< names the app folder's files in it
+};
+
+// ---- the plan's options -----------------------------------------------------------
+
+std::string errorFileOf(const Facts& facts) {
+  // A VM that dies leaves its error report with the cache, not in the app folder.
+  return facts.userFolder.empty() ? std::string() : inFolder(facts.userFolder, "hs_err_pid%p.log");
 }
 
-std::string computeKey(const StartupCacheRequest& request, const std::string& release,
-                       CacheMechanism mechanism) {
-  KeyHash hash;
-  hash.add(static_cast<uint64_t>(mechanism));
-  hash.add(release);
-  hash.addStamp(statFile(inHome(request, runtimeLibraryIn(hostOs))));
-  hash.add(request.workingDirectory);
-  hash.add(request.classPath.size());
-  for (const std::string& entry : request.classPath) {
-    hash.add(entry);
-    hash.addStamp(statFile(resolve(request, entry)));
-  }
-  hash.add(request.vmArgs.size());
-  for (const std::string& option : request.vmArgs) hash.add(option);
-  return hash.hex();
-}
-
-// ---- file names --------------------------------------------------------------
-// A complete file is "startup-KEY-SIZE.EXT": a file whose size differs from
-// its name was cut short or changed, and some VMs crash on such a file.
-// A recording is "startup-KEY.PID.tmp" until its run ends.
-
-const char* extensionOf(CacheMechanism mechanism) {
-  return mechanism == CacheMechanism::AotCache ? ".aot" : ".jsa";
-}
-
-std::string inFolder(const StartupCacheRequest& request, const std::string& name) {
-  return joinPath(request.cacheDirectory, name);
-}
-
-bool startsWith(const std::string& text, const std::string& prefix) {
-  return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-bool endsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() &&
-         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-/// The names in the folder of complete files under `key`.
-std::vector<std::string> completeFiles(const StartupCacheRequest& request,
-                                       const std::string& key, CacheMechanism mechanism) {
-  std::vector<std::string> found;
-  const std::string prefix = "startup-" + key + "-";
-  for (const std::string& name : listDirectory(request.cacheDirectory))
-    if (startsWith(name, prefix) && endsWith(name, extensionOf(mechanism)))
-      found.push_back(name);
-  return found;
-}
-
-/// True when the file's size is the one its name records.
-bool holdsRecordedSize(const std::string& path, const std::string& name,
-                       const std::string& key) {
-  const size_t start = std::string("startup-").size() + key.size() + 1;
-  const std::string digits = name.substr(start, name.size() - start - 4);
-  const FileStamp stamp = statFile(path);
-  return !digits.empty() && stamp.exists && !stamp.directory &&
-         digits.find_first_not_of("0123456789") == std::string::npos &&
-         std::to_string(stamp.size) == digits;
-}
-
-// ---- VM options --------------------------------------------------------------
-
-/// Keeps the VM quiet about a cache it cannot use: it then runs without.
-void addQuietLogging(StartupCachePlan& plan) {
-  if (plan.mechanism == CacheMechanism::AotCache) plan.vmOptions.push_back("-Xlog:aot*=off");
-  plan.vmOptions.push_back("-Xlog:cds*=off");
-}
-
-void useFile(StartupCachePlan& plan, const std::string& path) {
+void useArchive(StartupCachePlan& plan, const Facts& facts, const std::string& path) {
   plan.file = path;
   plan.message = "Using startup cache " + path;
-  if (plan.mechanism == CacheMechanism::AotCache)
-    plan.vmOptions.push_back("-XX:AOTCache=" + path);
-  else
-    plan.vmOptions.push_back("-XX:SharedArchiveFile=" + path);
-  addQuietLogging(plan);
+  plan.route = isAotCache(path) ? CacheRoute::AotCache : CacheRoute::ClassList;
+  plan.vmOptions = archiveOptions(path, facts.version, errorFileOf(facts));
 }
 
-void recordFile(StartupCachePlan& plan, const std::string& path) {
-  plan.recording = path;
-  plan.message = "Recording startup cache " + path;
-  if (plan.mechanism == CacheMechanism::AotCache) {
-    plan.vmOptions.push_back("-XX:AOTCacheOutput=" + path);
-  } else if (plan.mechanism == CacheMechanism::AutoArchive) {
-    plan.vmOptions.push_back("-XX:+AutoCreateSharedArchive");
-    plan.vmOptions.push_back("-XX:SharedArchiveFile=" + path);
-  } else {
-    plan.vmOptions.push_back("-XX:ArchiveClassesAtExit=" + path);
-  }
-  addQuietLogging(plan);
+void recordInto(StartupCachePlan& plan, const Facts& facts, const std::string& input) {
+  plan.recording = input;
+  plan.message = "Recording startup cache " + input;
+  plan.vmOptions = recordingOptions(plan.route, input, facts.version, errorFileOf(facts));
 }
 
-StartupCachePlan refuse(StartupCachePlan plan, const std::string& reason) {
+void refuse(StartupCachePlan& plan, const std::string& reason) {
   plan.message = "No startup cache: " + reason;
   plan.vmOptions.clear();
-  return plan;
+  plan.file.clear();
+  plan.recording.clear();
+  plan.job = CacheJob();
+  plan.keyLock.release();
 }
 
-/// The first VM option that sets class sharing itself (-Xshare:off, an
-/// archive or AOT cache of its own), or empty. With one, the VM could not
-/// record or would refuse to start.
-std::string sharingOption(const std::vector<std::string>& vmArgs) {
-  static const char* const prefixes[] = {
-      "-Xshare:",         "-XX:SharedArchiveFile",   "-XX:ArchiveClassesAtExit",
-      "-XX:+AutoCreateSharedArchive", "-XX:SharedClassListFile", "-XX:AOT",
-      "-XX:-UseSharedSpaces"};
-  for (const std::string& option : vmArgs)
-    for (const char* prefix : prefixes)
-      if (startsWith(option, prefix)) return option;
-  return std::string();
+// ---- the decision ---------------------------------------------------------------
+
+std::vector<std::string> environmentOptions() {
+  std::vector<std::string> options;
+  for (const char* name : {"JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS"}) {
+    std::string value;
+    options.push_back(environmentValue(name, &value) ? value : "-");
+  }
+  return options;
 }
 
-/// Why the request cannot have a cache, or empty; sets mechanism and key.
-std::string decide(const StartupCacheRequest& request, StartupCachePlan& plan) {
-  std::string release;
+/// Why the request cannot have a cache, or empty; fills `facts` and the key.
+std::string decide(const StartupCacheRequest& request, Facts& facts, StartupCachePlan& plan) {
+  facts.runtimeHome = resolve(request, request.runtimeHome);
+  CacheKeyInputs key;
+  const std::string releasePath = inFolder(facts.runtimeHome, "release");
   std::string error;
-  const std::string releasePath = inHome(request, "release");
-  if (!readWholeFile(releasePath, &release, &error)) return "cannot read " + releasePath;
-  const int version = javaFeatureVersion(release);
-  plan.mechanism = cacheMechanismFor(version);
-  if (plan.mechanism == CacheMechanism::None)
-    return version == 0 ? "no JAVA_VERSION in " + releasePath
-                        : "Java " + std::to_string(version) + " cannot record one (13 or later can)";
-  if (plan.mechanism != CacheMechanism::AotCache &&
-      !statFile(inHome(request, baseArchiveIn(hostOs))).exists)
-    return "the runtime has no class archive of its own (" +
-           withSystemSeparators(baseArchiveIn(hostOs)) +
-           ") to build on";
+  if (!readWholeFile(releasePath, &key.releaseText, &error))
+    return "cannot read " + releasePath + ": " + error;
+  facts.version = javaFeatureVersion(key.releaseText);
+  plan.route = cacheRouteFor(facts.version, request.training);
+  if (plan.route == CacheRoute::None)
+    return facts.version == 0
+               ? "no JAVA_VERSION in " + releasePath
+               : "Java " + std::to_string(facts.version) + " cannot record one (10 or later can)";
   const std::string own = sharingOption(request.vmArgs);
   if (!own.empty()) return "the VM option " + own + " sets class sharing itself";
   for (const std::string& entry : request.classPath)
     if (statFile(resolve(request, entry)).directory)
       return "class path entry " + entry + " is a folder, whose classes cannot be archived";
-  if (request.cacheDirectory.empty()) return "the user's cache folder is unknown";
-  plan.key = computeKey(request, release, plan.mechanism);
+  key.appDirectory = request.appDirectory;
+  key.workingDirectory = request.workingDirectory;
+  key.runtimeHome = facts.runtimeHome;
+  key.mainClass = request.mainClass;
+  key.classPath = request.classPath;
+  key.vmArgs = request.vmArgs;
+  key.environmentOptions = environmentOptions();
+  plan.key = portableKey(key);
+  facts.tag = folderTag(request.appDirectory);
   return std::string();
 }
 
-/// A complete file under the plan's key with the size its name records.
-std::string findComplete(const StartupCacheRequest& request, const StartupCachePlan& plan,
-                         bool removeDamaged) {
-  for (const std::string& name : completeFiles(request, plan.key, plan.mechanism)) {
-    std::string path = inFolder(request, name);
-    if (holdsRecordedSize(path, name, plan.key)) return path;
-    if (removeDamaged) removeFile(path);
+/// The per-user folder, unless it is missing or belongs to someone else.
+std::string usableUserFolder(const StartupCacheRequest& request, StartupCachePlan& plan) {
+  const std::string& folder = request.cacheDirectory;
+  if (folder.empty()) return folder;
+  const std::string reason = untrustedReason(folder);
+  if (reason.empty()) return folder;
+  plan.warning = "ignoring startup cache folder " + folder + ": " + reason;
+  return std::string();
+}
+
+// ---- archives that are there ------------------------------------------------------
+
+/// Whether `path` holds the bytes its name's checksum says.
+bool isIntact(const std::string& path, const std::string& sum) {
+  uint64_t actual = 0;
+  return checksumFile(path, &actual) && hexDigits(actual) == sum;
+}
+
+/// Takes an archive found intact and not known to fail; holds its start marker.
+void take(StartupCachePlan& plan, const Facts& facts, const std::string& path,
+          const std::string& markerName, bool shipped, bool change) {
+  useArchive(plan, facts, path);
+  plan.shipped = shipped;
+  if (facts.userFolder.empty()) return;
+  // What marks the archive as one not to use again: a shipped one is passed
+  // over by this app folder; for a per-user one, whose recording went well,
+  // the key is not recorded again for a while.
+  plan.rejectedMarker =
+      inFolder(facts.userFolder,
+               shipped ? markerName + ".rejected" : cachePrefix(facts.tag, plan.key) + ".failed");
+  if (!change) return;
+  if (!shipped && secondsSinceModified(statFile(path)) > touchInterval) touchFile(path);
+  plan.startMarker =
+      inFolder(facts.userFolder, markerName + "." + std::to_string(currentProcessId()) + ".start");
+  if (!plan.startLock.acquire(plan.startMarker)) plan.startMarker.clear();
+}
+
+/// Gives up an archive that is damaged or that a VM died with.
+void passOver(StartupCachePlan& plan, const Facts& facts, const std::string& path,
+              const std::string& markerName, bool shipped, bool died) {
+  if (facts.userFolder.empty()) return;
+  if (shipped) {
+    createNewFile(inFolder(facts.userFolder, markerName + ".rejected"));
+    return;
   }
-  return std::string();
+  removeFile(path);
+  if (died) createNewFile(inFolder(facts.userFolder, cachePrefix(facts.tag, plan.key) + ".failed"));
 }
 
-std::string recordingName(const StartupCachePlan& plan, unsigned long processId) {
-  return "startup-" + plan.key + "." + std::to_string(processId) + ".tmp";
+/// Looks in `folder` for an archive of the key that is intact and did not
+/// fail before; true when the plan uses one.
+bool useArchiveIn(const std::string& folder, bool shipped, const Facts& facts,
+                  StartupCachePlan& plan, bool change) {
+  const std::string prefix = cachePrefix(shipped ? "" : facts.tag, plan.key);
+  std::string sum;
+  for (const std::string& name : listDirectory(folder)) {
+    if (!parseArchiveName(name, prefix, &sum)) continue;
+    const std::string path = inFolder(folder, name);
+    // The per-user marks of an archive: "startup-TAG-KEY-SUM...".
+    const std::string markerName = cachePrefix(facts.tag, plan.key) + "-" + sum;
+    const bool known = !facts.userFolder.empty();
+    if (shipped && known && isRecentMark(inFolder(facts.userFolder, markerName + ".rejected")))
+      continue;
+    const bool died = known && diedBeforeMain(facts.userFolder, markerName, change);
+    if (died || !isIntact(path, sum)) {
+      if (change) passOver(plan, facts, path, markerName, shipped, died);
+      continue;
+    }
+    take(plan, facts, path, markerName, shipped, change);
+    return true;
+  }
+  return false;
+}
+
+// ---- recording ----------------------------------------------------------------------
+
+std::string trainingDataName(const std::string& prefix, CacheRoute route) {
+  return prefix + "." + std::to_string(currentProcessId()) +
+         (route == CacheRoute::AotCache ? ".aotconf" : ".classlist");
+}
+
+/// Sets up the recording of the key: its lock, its training data, the job
+/// that builds finalFolder/finalPrefix-SUM.EXT from them.
+void record(const StartupCacheRequest& request, const Facts& facts, StartupCachePlan& plan,
+            const std::string& finalFolder, const std::string& finalPrefix) {
+  const std::string& folder = facts.userFolder;
+  const std::string prefix = cachePrefix(request.training ? "" : facts.tag, plan.key);
+  const std::string lock = inFolder(folder, prefix + ".lock");
+  // Shipped archives are for every user of the app folder.
+  if (!makeDirectories(folder) || !makeDirectories(finalFolder, finalFolder == folder))
+    return refuse(plan, "cannot write to " + folder);
+  const uint64_t free = freeDiskSpace(folder);
+  if (free < minimumFreeBytes)
+    return refuse(plan, "only " + std::to_string(free >> 20) + " MiB free in " + folder);
+  if (!plan.keyLock.acquire(lock)) return refuse(plan, "another launch is recording it");
+  removeOtherJobs(folder, prefix);
+  const std::string input = inFolder(folder, trainingDataName(prefix, plan.route));
+  // The VM warns about a file it cannot write: the folder is tried first.
+  if (!createNewFile(input)) return refuse(plan, "cannot write to " + folder);
+  recordInto(plan, facts, input);
+  plan.training = request.training;
+  CacheJob& job = plan.job;
+  job.workingDirectory = request.workingDirectory;
+  job.lock = lock;
+  job.input = input;
+  job.output = input.substr(0, input.rfind('.')) + ".tmp";
+  job.finalPrefix = inFolder(finalFolder, finalPrefix);
+  job.extension = plan.route == CacheRoute::AotCache ? ".aot" : ".jsa";
+  job.cacheFolder = folder;
+  job.ownTag = facts.tag;
+  job.java =
+      buildCommand(plan.route, facts.version, inRuntime(facts.runtimeHome, javaProgramIn(hostOs)),
+                   request.vmArgs, request.classPath, job.input, job.output, errorFileOf(facts));
+}
+
+void recordForUser(const StartupCacheRequest& request, const Facts& facts, StartupCachePlan& plan,
+                   bool change) {
+  if (facts.userFolder.empty())
+    return refuse(plan, request.cacheDirectory.empty() ? "the user's cache folder is unknown"
+                                                       : "its folder is not safe to use");
+  const std::string prefix = cachePrefix(facts.tag, plan.key);
+  if (isRecentMark(inFolder(facts.userFolder, prefix + ".failed")))
+    return refuse(plan, "it failed on an earlier launch (tried again a day later)");
+  if (change) return record(request, facts, plan, facts.userFolder, prefix);
+  if (isFileLocked(inFolder(facts.userFolder, prefix + ".lock")))
+    return refuse(plan, "another launch is recording it");
+  plan.message = "Recording startup cache at the next launch, in " + facts.userFolder;
+}
+
+StartupCachePlan decideAndPrepare(const StartupCacheRequest& request, bool change) {
+  StartupCachePlan plan;
+  Facts facts;
+  const std::string reason = decide(request, facts, plan);
+  if (!reason.empty()) {
+    refuse(plan, reason);
+    return plan;
+  }
+  facts.userFolder = usableUserFolder(request, plan);
+  const std::string shippedFolder = shippedCacheDirectory(request.appDirectory);
+  if (request.training) {
+    if (facts.userFolder.empty())
+      refuse(plan, "no folder for its training data");
+    else
+      record(request, facts, plan, shippedFolder, cachePrefix("", plan.key));
+    return plan;
+  }
+  // It holds the marks of a start with an archive and the VM's error reports.
+  if (change && !facts.userFolder.empty()) makeDirectories(facts.userFolder);
+  const bool found =
+      useArchiveIn(shippedFolder, true, facts, plan, change) ||
+      (!facts.userFolder.empty() && useArchiveIn(facts.userFolder, false, facts, plan, change));
+  if (!found) recordForUser(request, facts, plan, change);
+  return plan;
 }
 
 }  // namespace
 
-CacheMechanism cacheMechanismFor(int featureVersion) {
-  if (featureVersion >= 25) return CacheMechanism::AotCache;
-  if (featureVersion >= 19) return CacheMechanism::AutoArchive;
-  if (featureVersion >= 13) return CacheMechanism::DynamicArchive;
-  return CacheMechanism::None;
+const char* const trainingRunVariable = "VANTREL_STARTUP_CACHE_TRAINING";
+
+CacheRoute cacheRouteFor(int featureVersion, bool shipped) {
+  if (featureVersion >= 25 && shipped) return CacheRoute::AotCache;
+  if (featureVersion >= 10) return CacheRoute::ClassList;
+  return CacheRoute::None;
 }
 
-const char* describeMechanism(CacheMechanism mechanism) {
-  switch (mechanism) {
-    case CacheMechanism::AotCache:
+const char* describeRoute(CacheRoute route) {
+  switch (route) {
+    case CacheRoute::AotCache:
       return "AOT cache (-XX:AOTCache)";
-    case CacheMechanism::AutoArchive:
-      return "dynamic class archive (-XX:+AutoCreateSharedArchive)";
-    case CacheMechanism::DynamicArchive:
-      return "dynamic class archive (-XX:ArchiveClassesAtExit)";
-    case CacheMechanism::None:
+    case CacheRoute::ClassList:
+      return "static class archive (-XX:SharedArchiveFile)";
+    case CacheRoute::None:
       break;
   }
   return "none";
 }
 
+std::string shippedCacheDirectory(const std::string& appDirectory) {
+  return joinPath(appDirectory, "startup-cache");
+}
+
 StartupCachePlan inspectStartupCache(const StartupCacheRequest& request) {
-  StartupCachePlan plan;
-  const std::string reason = decide(request, plan);
-  if (!reason.empty()) return refuse(plan, reason);
-  const std::string complete = findComplete(request, plan, false);
-  if (!complete.empty()) {
-    useFile(plan, complete);
-  } else {
-    plan.message = "Recording startup cache at the next launch, in " + request.cacheDirectory;
-  }
-  return plan;
+  return decideAndPrepare(request, false);
 }
 
 StartupCachePlan prepareStartupCache(const StartupCacheRequest& request) {
-  StartupCachePlan plan;
-  const std::string reason = decide(request, plan);
-  if (!reason.empty()) return refuse(plan, reason);
-  const std::string complete = findComplete(request, plan, true);
-  if (!complete.empty()) {
-    useFile(plan, complete);
-    return plan;
-  }
-  const std::string recording = inFolder(request, recordingName(plan, currentProcessId()));
-  // The VM stops a run whose archive it cannot create, so the folder is tried first.
-  if (!makeDirectories(request.cacheDirectory) ||
-      (!createNewFile(recording) && !statFile(recording).exists))
-    return refuse(plan, "cannot write to " + request.cacheDirectory);
-  recordFile(plan, recording);
-  return plan;
+  return decideAndPrepare(request, true);
 }
 
-std::string completeStartupCache(const StartupCachePlan& plan) {
-  if (plan.recording.empty()) return std::string();
-  const FileStamp stamp = statFile(plan.recording);
-  const size_t cut = plan.recording.rfind("startup-");
-  if (!stamp.exists || stamp.size == 0 || cut == std::string::npos) {
-    removeFile(plan.recording);
-    return std::string();
+void dropStartupCache(StartupCachePlan& plan, const std::string& reason) {
+  if (!plan.recording.empty()) removeFile(plan.recording);
+  plan.startLock.release();
+  if (!plan.startMarker.empty()) removeFile(plan.startMarker);
+  plan.startMarker.clear();
+  refuse(plan, reason);
+}
+
+void startupCacheStarted(StartupCachePlan& plan, bool vmShares) {
+  plan.mainStarted = true;
+  if (plan.file.empty()) return;
+  plan.startLock.release();
+  if (!plan.startMarker.empty()) removeFile(plan.startMarker);
+  // An archive that went away meanwhile (a clean-up) is no fault of its own.
+  if (vmShares || plan.rejectedMarker.empty() || !statFile(plan.file).exists) return;
+  if (!plan.shipped) removeFile(plan.file);
+  createNewFile(plan.rejectedMarker);
+}
+
+void finishStartupCache(StartupCachePlan& plan, const std::string& launcherPath) {
+  if (plan.job.empty()) return;
+  CacheJob job = std::move(plan.job);
+  plan.job = CacheJob();
+  // A run that never reached main recorded nothing worth an archive.
+  if (!plan.mainStarted) {
+    removeFile(job.input);
+    return;
   }
-  const std::string folder = plan.recording.substr(0, cut);
-  const std::string name = "startup-" + plan.key + "-" + std::to_string(stamp.size) +
-                           extensionOf(plan.mechanism);
-  if (!replaceFile(plan.recording, folder + name)) return std::string();
-  for (const std::string& other : listDirectory(folder.substr(0, folder.size() - 1)))
-    if (startsWith(other, "startup-") && other != name) removeFile(folder + other);
-  return folder + name;
+  // The job takes the key's lock over; a clean-up leaves an unheld key's
+  // files alone while they are this fresh.
+  touchFile(job.lock);
+  plan.keyLock.release();
+  if (plan.training)
+    runCacheJob(job);
+  else if (launcherPath.empty() || !startDetachedChild(jobCommandLine(launcherPath, job)))
+    removeFile(job.input);
 }

@@ -426,6 +426,22 @@ def user_options_case(s):
             s.run(folder, ["-c", "-v", "prop", "order"], env), 0,
             re.compile(r"(.*\n)?Using VM options file %s \.\.\.\n.*order=user\n.*" %
                        re.escape(user_file), re.S), "")
+    # As for a shell's start-up files: another user could make the app run anything.
+    os.chmod(user_file, 0o666)
+    s.check("user options file writable by others", s.run(folder, ["prop", "order"], env), 0,
+            "order=config\n", "Warning: ignoring VM options file %s: it is writable by group or "
+            "others\n" % user_file)
+    os.chmod(user_file, 0o644)
+    os.chmod(os.path.dirname(user_file), 0o775)
+    s.check("its folder writable by the group", s.run(folder, ["prop", "order"], env), 0,
+            "order=config\n", "Warning: ignoring VM options file %s: its folder %s is writable "
+            "by group or others\n" % (user_file, os.path.dirname(user_file)))
+    os.chmod(os.path.dirname(user_file), 0o755)
+    if os.geteuid() == 0:
+        os.chown(user_file, 65534, 65534)
+        s.check("user options file of another user", s.run(folder, ["prop", "order"], env), 0,
+                "order=config\n", "Warning: ignoring VM options file %s: it is owned by user "
+                "65534\n" % user_file)
     os.remove(user_file)
     os.makedirs(user_file)
     s.check("unreadable user options file", s.run(folder, ["prop", "order"], env), 0,

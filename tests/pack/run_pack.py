@@ -25,9 +25,11 @@ into a sound executable.
 import argparse
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
+import time
 import zipfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -119,16 +121,30 @@ def test_linux(options):
     inputs, png = make_jar(options.jdk, work), icon_png(work)
     output = os.path.join(work, "out")
     shutil.rmtree(output, ignore_errors=True)
+    # The sanitizer's dlopen stands between the runtime's image reader and its
+    # own zip library, which it then looks up on the system's path: a sanitizer
+    # build's launcher gets stored modules.
+    stored = ["--compress", "none"] if "ASAN_OPTIONS" in os.environ else []
     app = pack(options, inputs, output, "--jdk", options.jdk, "--icon", png, "--zip",
                "--app-version", "1.2.3", "--vm-option", "-Dhello.greeting=Hey",
-               "--vm-option", "-Xmx48m", "--startup-cache", "--splash", png)
+               "--vm-option", "-Xmx48m", "--startup-cache", "--training-arg", "trained",
+               "--splash", png, *stored)
     check_config(app, ["-Dhello.greeting=Hey", "-Xmx48m"])
+    fresh = dict(os.environ, XDG_CACHE_HOME=os.path.join(work, "fresh user"))
+    status, out, err = run([os.path.join(app, "Hello App"), "-c", "-v"], env=fresh)
+    check("Using startup cache %s/startup-cache/startup-" % app in out,
+          "the first launch does not use the shipped startup cache:\n" + out + err)
     status, out, err = run([os.path.join(app, "Hello App"), "x", "\u00e9"])
     print(out + err)
     check(status == 0 and out.startswith("Hey from Java ") and "max heap 48 MiB" in out
           and '"\u00e9" = U+00E9' in out, "the packaged app did not run as it should")
     server = os.path.join(app, "jre", "lib", "server")
-    check(os.path.isfile(os.path.join(server, "classes.jsa")), "the runtime has no CDS archive")
+    # An AOT cache (Java 25 and later) replaces the runtime's own class archive.
+    aot = any(n.endswith(".aot") for n in os.listdir(os.path.join(app, "startup-cache")))
+    check(os.path.isfile(os.path.join(server, "classes.jsa")) != aot,
+          "the runtime's CDS archive is %s beside a shipped %s" %
+          (("there", "AOT cache") if aot else ("missing", "class archive")))
+    shipped_unfit(app, work)
     check(not os.path.exists(os.path.join(server, "classes_nocoops.jsa")),
           "the archive for heaps of 32 GiB and more is there for a heap of 48 MiB")
     check(open(os.path.join(app, "Hello App.png"), "rb").read(8) == b"\x89PNG\r\n\x1a\n",
@@ -142,6 +158,30 @@ def test_linux(options):
     check(sorted(os.listdir(output)) == ["Hello App", "Hello App-1.2.3-linux.zip"],
           "left behind: %r" % os.listdir(output))
     print("runtime size: %.1f MiB (with its CDS archive)" % mib(os.path.join(app, "jre")))
+
+
+def shipped_unfit(app, work):
+    """A user's VM options file makes another key: the launch records a cache
+    of its own, on a runtime that may have no class archive of its own."""
+    config = os.path.join(work, "user config")
+    os.makedirs(os.path.join(config, "Hello App"), exist_ok=True)
+    with open(os.path.join(config, "Hello App", "Hello App.vmoptions"), "w") as f:
+        f.write("-Dhello.greeting=Hi\n")
+    cache = os.path.join(work, "user cache")
+    env = dict(os.environ, XDG_CONFIG_HOME=config, XDG_CACHE_HOME=cache)
+    outcomes = []
+    for _ in range(2):
+        outcomes.append(run([os.path.join(app, "Hello App"), "-c", "-v"], env=env))
+        for _ in range(600):  # the background build
+            if not any(n.endswith((".classlist", ".tmp")) for _, _, names in os.walk(cache)
+                       for n in names):
+                break
+            time.sleep(0.1)
+    first, second = (out + err for _, out, err in outcomes)
+    check(all(status == 0 for status, _, _ in outcomes) and
+          "Recording startup cache %s/Hello App/" % cache in first and "Hi from Java" in first
+          and "Using startup cache %s/Hello App/" % cache in second and "Hi from Java" in second,
+          "with a user's VM options file:\n%s\n%s" % (first, second))
 
 
 def version_strings(exe):
@@ -242,6 +282,10 @@ def test_windows(options):
     check(status == 0 and '"from"' in out and '"tool"' in out and
           ("Tool from Java" in out or "-Dhello.greeting=Tool" in out),
           "the second launcher (status %d) did not run as Tool.json says" % status)
+    if not options.standin:
+        out = run([options.wine, exe, "-c", "-v"], cwd=app)[1]
+        check(re.search(r"^Using startup cache .*\\Hello App\\startup-cache\\startup-", out,
+                        re.M), "the first launch does not use the shipped startup cache:\n" + out)
 
 
 def resources_of(pe):
@@ -321,6 +365,8 @@ ERROR_CASES = [
     ("bad target", {"--target": "mac"}, 2, "Invalid value for option --target: mac"),
     ("name with a slash", {"--name": "a/b"}, 2, "Invalid value for option --name"),
     ("name of the runtime folder", {"--name": "JRE"}, 2, "Invalid value for option --name: JRE"),
+    ("name of the cache folder", {"--name": "Startup-Cache"}, 2,
+     "Invalid value for option --name: Startup-Cache"),
     ("no runtime", {"--jdk": None}, 2, "pass --jdk DIR"),
     ("both runtimes", {"--runtime": "input"}, 2, "exclude each other"),
     ("not a JDK", {"--jdk": "input"}, 2, "no JDK at"),
@@ -363,6 +409,12 @@ ERROR_CASES = [
     ("launcher's main class not found", {"--add-launcher": "Tool=tool.properties"}, 2,
      "the main class hello.Nope of the launcher Tool (hello/Nope.class) is in none of the jars"),
     ("empty module list", {"--modules": ""}, 2, "Invalid value for option --modules"),
+    ("training without a cache", {"--training-arg": "x"}, 2,
+     "Options --training-arg and --training-seconds need --startup-cache and the target linux"),
+    ("training seconds", {"--startup-cache": True, "--training-seconds": "0"}, 2,
+     "Invalid value for option --training-seconds: 0"),
+    ("training run that fails", {"--startup-cache": True, "--vm-option": "-Xmx1k"}, 1,
+     "the training run of Hello App ended with exit status 1:"),
 ]
 
 
@@ -390,7 +442,8 @@ def test_errors(options):
     for what, changes, status, message in ERROR_CASES:
         arguments = dict(base, **changes)
         arguments = {k: v for k, v in arguments.items() if v is not None}
-        command = [options.pack] + [part for pair in arguments.items() for part in pair]
+        command = [options.pack] + [part for key, value in arguments.items()
+                                    for part in ([key] if value is True else [key, value])]
         code, out, err = run(command, cwd=work)
         left = os.listdir(os.path.join(work, "out"))
         if code != status or message not in err or left:

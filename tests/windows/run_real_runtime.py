@@ -21,6 +21,7 @@ the exit status. The wine prefix (WINEPREFIX) must be one of its own: a wine
 session started without a display shows no boxes.
 """
 import argparse
+import concurrent.futures
 import glob
 import json
 import os
@@ -69,8 +70,8 @@ class Suite:
             json.dump(CONFIG if config is None else config, f, ensure_ascii=False)
         return folder
 
-    def run(self, folder, args, program="Vantrel.exe", detached=False):
-        environment = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
+    def run(self, folder, args, program="Vantrel.exe", detached=False, env=None):
+        environment = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8", **(env or {}))
         # Without a display a message box returns at once under wine.
         if not self.options.message_box:
             environment.pop("DISPLAY", None)
@@ -232,6 +233,90 @@ def instance_cases(s):
             "run 1 %s\nrun 2 %s\n" % (code_points(last), code_points(last)), "")
 
 
+def cache_folder(name):
+    """The per-user cache folder of the program NAME.exe in the wine prefix."""
+    found = glob.glob(os.path.join(os.environ.get("WINEPREFIX", ""), "drive_c", "users", "*",
+                                   "AppData", "Local"))
+    return os.path.join(found[0] if found else "", name, "cache")
+
+
+def built(folder):
+    """Waits for the background build; the archives then."""
+    for _ in range(600):
+        names = os.listdir(folder) if os.path.isdir(folder) else []
+        if not any(re.fullmatch(r".*\.(classlist|tmp)", n) for n in names):
+            break
+        time.sleep(0.2)
+    return sorted(os.path.join(folder, n) for n in os.listdir(folder) if n.endswith(".jsa"))
+
+
+def cache_cases(s):
+    """The startup cache with Java 11: a class list in the app's run, a static
+    archive built in the background, checked before each use. The program's
+    output stays byte for byte what it is without the cache."""
+    name = "CacheApp"
+    cache = cache_folder(name)
+    shutil.rmtree(cache, ignore_errors=True)
+    folder = s.app(name, dict(CONFIG, startupCache=True, vmArgs=[
+        "-Xlog:class+load=info:file=classes.log"]), program=name + ".exe")
+    args, printed = ["args", "x"], "[U+0061 U+0072 U+0067 U+0073]\n[U+0078]\n"
+    run = lambda *extra, **env: s.run(folder, list(extra) + args, name + ".exe", env=env)
+    with_v = lambda line: re.compile(r"(.*\n)?%s\n(.*\n)?%s(.*\n)?" % (line, re.escape(printed)),
+                                     re.S)
+    s.check("cache: the first run records, its output as without", run(), 0, printed)
+    archives = built(cache)
+    s.check("cache: built in the background", (len(archives), "", ""), 1, "")
+    s.check("cache: the second run uses it", run("-c", "-v"), 0, with_v(
+        r"Using startup cache C:\\users\\[^\\]+\\AppData\\Local\\%s\\cache\\%s" %
+        (name, re.escape(os.path.basename(archives[0])))))
+    with open(os.path.join(folder, "classes.log")) as log:
+        mapped = "app.WindowsProbe source: shared objects file" in log.read()
+    s.check("cache: the VM maps the app's classes from it", (0, str(mapped), ""), 0, "True")
+    with open(archives[0], "r+b") as f:
+        f.seek(os.path.getsize(archives[0]) // 2)
+        f.write(b"\xff" * 8)
+    s.check("cache: damaged, never given to the VM, recorded anew", run("-c", "-v"), 0,
+            with_v(r"Recording startup cache .*"))
+    archive = built(cache)[0]
+    s.check("cache: a VM that dies before main", run(PROBE_HALT_BEFORE_MAIN="1"), 134, "")
+    time.sleep(6)
+    s.check("cache: after it, the archive is given up", run("-c", "-v"), 0,
+            with_v(r"No startup cache: it failed on an earlier launch .*"))
+    s.check("cache: ...and removed", (0, str(os.path.exists(archive)), ""), 0, "False")
+    shutil.rmtree(cache)
+    # Another folder: four VMs at once would share the first one's log file.
+    crowded = s.app(name + " at once", dict(CONFIG, startupCache=True), program=name + ".exe")
+    with concurrent.futures.ThreadPoolExecutor(4) as pool:
+        outcomes = list(pool.map(lambda _: s.run(crowded, args, name + ".exe"), range(4)))
+    s.check("cache: four first launches at once, each as without",
+            (0, "".join("%r\n" % (o,) for o in outcomes if o != (0, printed, "")), ""), 0, "")
+    s.check("cache: ...and one archive", (len(built(cache)), "", ""), 1, "")
+    os.utime(os.path.join(folder, "app.jar"), (time.time() + 5, time.time() + 5))
+    s.check("cache: stale after the jar changes, recorded anew", run("-c", "-v"), 0,
+            with_v(r"Recording startup cache .*"))
+    built(cache)
+    shutil.rmtree(cache)
+    os.makedirs(os.path.dirname(cache), exist_ok=True)
+    open(cache, "w").close()  # a file where the folder should be
+    s.check("cache: a folder that cannot be made, runs without", run("-c", "-v"), 0,
+            with_v(r"No startup cache: cannot write to .*"))
+    os.remove(cache)
+    full_disk(s, run, with_v, os.path.dirname(cache))
+
+
+def full_disk(s, run, with_v, folder):
+    """The per-user folder on a 64 KB tmpfs, where one can be mounted."""
+    if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", folder],
+                      capture_output=True).returncode != 0:
+        print("skip cache: full disk (cannot mount a tmpfs here)")
+        return
+    try:
+        s.check("cache: a full disk, runs without", run("-c", "-v"), 0,
+                with_v(r"No startup cache: only 0 MiB free in .*"))
+    finally:
+        subprocess.run(["umount", folder])
+
+
 def message_box(s):
     """The box of a failed double-clicked start, for real on a display."""
     name = "BoxFailure"
@@ -287,6 +372,7 @@ def main():
     else:
         cases(suite)
         instance_cases(suite)
+        cache_cases(suite)
     if suite.failures:
         print("%d failed: %s" % (len(suite.failures), ", ".join(suite.failures)))
         return 1

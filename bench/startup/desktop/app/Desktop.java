@@ -2,20 +2,7 @@ package app;
 
 import java.awt.BorderLayout;
 import java.io.IOException;
-import java.nio.file.Files;
-import java.nio.file.Path;
-import java.time.Duration;
-import java.time.LocalDate;
-import java.time.ZoneId;
-import java.time.ZonedDateTime;
-import java.time.format.DateTimeFormatter;
-import java.util.List;
 import java.util.Map;
-import java.util.logging.Level;
-import java.util.logging.Logger;
-import java.util.regex.Matcher;
-import java.util.regex.Pattern;
-import java.util.stream.Collectors;
 import java.util.stream.IntStream;
 import javax.swing.BorderFactory;
 import javax.swing.JButton;
@@ -35,35 +22,18 @@ import javax.swing.table.DefaultTableModel;
 import javax.swing.tree.DefaultMutableTreeNode;
 
 /**
- * What a desktop app does before its first window: reads its settings,
- * sets up logging, parses with regular expressions, sorts with streams,
- * formats dates and builds its Swing components. Headless, so that it runs
- * without a display; it exits once everything is built.
+ * What a desktop app does before its first window: the work of Workload
+ * (settings, logging, regular expressions, streams, dates), then it builds
+ * its Swing components. Headless, so that it runs without a display; it
+ * exits once everything is built.
  */
 public class Desktop {
-    private static final Logger LOG = Logger.getLogger(Desktop.class.getName());
-
     public static void main(String[] args) throws IOException {
         System.setProperty("java.awt.headless", "true");
-        LOG.setLevel(Level.WARNING);
-        Path settings = Files.createTempFile("desktop-bench", ".properties");
-        Files.writeString(settings, "window.width=1024\nwindow.height=768\ntheme=light\nrecent=a.txt;b.txt;c.txt\n");
-        Map<String, String> config = parseSettings(Files.readAllLines(settings));
-        Files.delete(settings);
-        LOG.info("settings: " + config);
-        String today = ZonedDateTime.now(ZoneId.of("Europe/Paris")).format(DateTimeFormatter.ISO_OFFSET_DATE_TIME);
-        LocalDate due = LocalDate.now().plus(Duration.ofDays(30).toDays(), java.time.temporal.ChronoUnit.DAYS);
-        JPanel root = buildWindowContent(config, today + " / due " + due);
-        LOG.fine("built " + root.getComponentCount() + " components");
+        Workload workload = Workload.prepare();
+        JPanel root = buildWindowContent(workload.config, workload.status);
+        Workload.LOG.fine("built " + root.getComponentCount() + " components");
         System.exit(root.getComponentCount() > 0 ? 0 : 1);
-    }
-
-    static Map<String, String> parseSettings(List<String> lines) {
-        Pattern entry = Pattern.compile("^\\s*([\\w.]+)\\s*=\\s*(.*?)\\s*$");
-        return lines.stream()
-                .map(entry::matcher)
-                .filter(Matcher::matches)
-                .collect(Collectors.toMap(m -> m.group(1), m -> m.group(2)));
     }
 
     static JPanel buildWindowContent(Map<String, String> config, String status) {

@@ -5,6 +5,11 @@ import java.util.List;
 
 /** The Java side of the end-to-end tests: the first argument picks what it shows. */
 public class Probe {
+    static {
+        // For the startup cache's tests: a VM that dies before main runs.
+        if (System.getenv("PROBE_HALT_BEFORE_MAIN") != null) Runtime.getRuntime().halt(134);
+    }
+
     public static void main(String[] args) throws Exception {
         String mode = args.length == 0 ? "args" : args[0];
         switch (mode) {

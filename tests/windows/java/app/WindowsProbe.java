@@ -8,6 +8,11 @@ import java.util.concurrent.TimeUnit;
 
 /** The Java side of the tests with the real Windows runtime: the first argument picks what it does. */
 public class WindowsProbe {
+    static {
+        // For the startup cache's tests: a VM that dies before main runs.
+        if (System.getenv("PROBE_HALT_BEFORE_MAIN") != null) Runtime.getRuntime().halt(134);
+    }
+
     public static void main(String[] args) throws Exception {
         String mode = args.length == 0 ? "args" : args[0];
         switch (mode) {
