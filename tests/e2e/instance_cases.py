@@ -22,6 +22,7 @@ import time
 CONFIG = {"mainClass": "app.InstanceProbe", "classPath": ["app.jar"],
           "singleInstance": "app.InstanceProbe.onLaunch"}
 WAIT = 30  # seconds for a line that should come at once
+RUNTIMES = None  # the folder of the cases' runtime folders ($XDG_RUNTIME_DIR)
 
 
 def points(args):
@@ -92,7 +93,7 @@ class Setup:
     def __init__(self, s, name, config=None, runtime=None):
         self.s = s
         self.folder = s.app(name, config=dict(CONFIG, **(config or {})))
-        self.runtime = runtime or os.path.join(s.work, name + " runtime")
+        self.runtime = runtime or os.path.join(RUNTIMES, name)
         os.makedirs(self.runtime, mode=0o700, exist_ok=True)
         self.env = s.environment({"XDG_RUNTIME_DIR": self.runtime})
 
@@ -117,13 +118,15 @@ def check(s, name, outcome, status, out, err=""):
 
 
 def instance_cases(s):
-    handing_over(s)
-    five_at_once(s)
-    another_user(s)
-    malformed_messages(s)
-    killed_and_hung(s)
-    while_starting(s)
-    restarts(s)
+    global RUNTIMES
+    # Short: a socket's path has room for 107 bytes, whatever the checkout's path.
+    RUNTIMES = tempfile.mkdtemp(prefix="vantrel-e2e-")
+    try:
+        for case in (handing_over, five_at_once, another_user, malformed_messages,
+                     killed_and_hung, while_starting, restarts):
+            case(s)
+    finally:
+        shutil.rmtree(RUNTIMES, ignore_errors=True)
 
 
 def handing_over(s):
