@@ -29,7 +29,8 @@ endif()
 set(VANTREL_WRAPPED_SYMBOLS __cxa_demangle
   __libc_start_main __libc_single_threaded _dl_find_object getrandom getentropy arc4random
   dlopen dlsym dlerror dlclose dladdr
-  pthread_create pthread_join pthread_detach pthread_attr_setstacksize pthread_once
+  pthread_create pthread_join pthread_detach pthread_sigmask pthread_attr_setstacksize
+  pthread_once
   pthread_key_create __pthread_key_create pthread_key_delete
   pthread_getspecific pthread_setspecific
   pthread_rwlock_rdlock pthread_rwlock_wrlock pthread_rwlock_unlock

@@ -191,6 +191,19 @@ void printEffective(const ConfigurationInputs& inputs, const Configuration& conf
   for (const auto& [name, value] : configuration.environment)
     variables.push_back(name + '=' + value);
   printList("Environment changes:", variables);
+  std::cout << "One instance per user: "
+            << (!configuration.singleInstance ? "no"
+                : configuration.launchReceiver.empty()
+                    ? "yes; a later launch brings the app's window forward (Windows)"
+                    : "yes; later launches go to " + configuration.launchReceiver)
+            << std::endl;
+  std::cout << "Restart on exit status: "
+            << (configuration.restartExitCode ? std::to_string(configuration.restartExitCode)
+                                              : "none")
+            << std::endl;
+  std::cout << "AppUserModelID (Windows): "
+            << (configuration.appUserModelId.empty() ? "none" : configuration.appUserModelId)
+            << std::endl;
 }
 
 /// The launcher's own folder (into `inputs`) and name (returned): from

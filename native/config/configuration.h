@@ -57,6 +57,10 @@ struct Configuration {
   bool startupCache = false;  ///< "startupCache"
   std::string splashImage;    ///< "splash"
   std::string appUserModelId;  ///< "appUserModelId"
+  /// "singleInstance": true or a method; the method, as written, in launchReceiver.
+  bool singleInstance = false;
+  std::string launchReceiver;
+  int restartExitCode = 0;  ///< "restartExitCode"; 0 when none
   bool userOptionsRead = false;  ///< the user's VM options file exists and was read
   Diagnostics diagnostics;
 };

@@ -165,8 +165,58 @@ void readStartupCache(ConfigurationReader& reader, const JsonValue* value) {
   if (value) reader.result.startupCache = value->type() == JsonType::True;
 }
 
+/// Why Windows would refuse `id` as an AppUserModelID (at most 128
+/// characters, no spaces); empty when it takes it.
+std::string appUserModelIdProblem(const std::string& id) {
+  size_t characters = 0;
+  bool spaced = false;
+  for (unsigned char c : id) {
+    characters += (c & 0xC0) != 0x80;
+    spaced = spaced || c <= ' ' || c == 0x7F;
+  }
+  if (id.empty()) return " is empty";
+  if (spaced) return " holds a space or a control character";
+  return characters > 128 ? " is too long" : "";
+}
+
 void readAppUserModelId(ConfigurationReader& reader, const JsonValue* value) {
-  if (value) reader.result.appUserModelId = std::string(value->text());
+  if (!value) return;
+  const std::string id(value->text());
+  const std::string problem = appUserModelIdProblem(id);
+  if (problem.empty()) {
+    reader.result.appUserModelId = id;
+    return;
+  }
+  reader.quiet("'appUserModelId' " + quotedText(id) + problem +
+               ": Windows takes an ID of at most 128 characters without spaces, such as "
+               "\"Vendor.App\"; the launcher ignores it");
+}
+
+/// true, or the static method that takes the later launches.
+void readSingleInstance(ConfigurationReader& reader, const JsonValue* value) {
+  if (!value) return;
+  reader.result.singleInstance = value->type() != JsonType::False;
+  if (value->type() != JsonType::String) return;
+  const std::string method(value->text());
+  const size_t dot = method.rfind('.');
+  if (holdsNulByte(method) || dot == std::string::npos || dot == 0 || dot + 1 == method.size())
+    reader.quiet("'singleInstance' " + quotedText(method) +
+                 " names no static method of a class, such as \"com.example.App.onLaunch\"; "
+                 "later launches will reach no method");
+  reader.result.launchReceiver = method;
+}
+
+void readRestartExitCode(ConfigurationReader& reader, const JsonValue* value) {
+  if (!value) return;
+  const bool integer = value->type() == JsonType::Integer;
+  if (integer && value->integerValue() >= 1 && value->integerValue() <= 255) {
+    reader.result.restartExitCode = value->integerValue();
+    return;
+  }
+  const std::string shown =
+      integer ? "is " + std::to_string(value->integerValue()) : std::string("is no whole number");
+  reader.quiet("'restartExitCode' " + shown +
+               ": expected an exit status from 1 to 255; the launcher ignores it");
 }
 
 void readSplash(ConfigurationReader& reader, const JsonValue* value) {
@@ -200,6 +250,13 @@ const std::vector<ConfigKey>& configKeys() {
        "the identity Windows groups the app's windows and shortcuts under, such as "
        "\"Vendor.App\"",
        nullptr, readAppUserModelId},
+      {"singleInstance", kindBoolean | kindString,
+       "true, or the static method that takes later launches, such as "
+       "\"com.example.App.onLaunch\"",
+       nullptr, readSingleInstance},
+      {"restartExitCode", kindNumber,
+       "the exit status with which the app asks to be restarted, such as 3", nullptr,
+       readRestartExitCode},
   };
   return keys;
 }

@@ -17,6 +17,7 @@ struct OptionValues {
   bool verboseFlag = false;
   bool cliFlag = false;
   bool consoleFlag = false;
+  bool newInstanceFlag = false;
   const char* cwdValue = nullptr;
   const char* configValue = nullptr;
 };
@@ -52,8 +53,10 @@ void buildOptionTable(tabopt_option* table, OptionValues* values,
               &values->verboseFlag, value_optional, 0};
   table[6] = {0, "console", "Attachs a console window. [Windows only]", nullptr,
               store_boolean, &values->consoleFlag, value_optional, 0};
-  table[7] = {'J', nullptr, "JVM argument", "-Xmx512m", appendVmArg, vmArgs, 0, 0};
-  table[8] = {0, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0};
+  table[7] = {0, "new-instance", "Starts a separate instance of a single-instance app.",
+              nullptr, store_boolean, &values->newInstanceFlag, value_optional, 0};
+  table[8] = {'J', nullptr, "JVM argument", "-Xmx512m", appendVmArg, vmArgs, 0, 0};
+  table[9] = {0, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0};
 }
 
 void showHelp(tabopt_context* context, const std::string& name) {
@@ -69,6 +72,7 @@ void showHelp(tabopt_context* context, const std::string& name) {
 
 void applyOptions(const OptionValues& values, LaunchSettings& settings) {
   settings.verbose = values.verboseFlag;
+  settings.newInstance = values.newInstanceFlag;
   if (values.cwdValue) {
     if (settings.verbose)
       printLine(std::string("Using working directory ") + values.cwdValue + " ...");
@@ -122,7 +126,7 @@ tabopt_result appendVmArg(tabopt_context*, const tabopt_option*, const char* val
 StepResult<LaunchSettings> parseCommandLine(int argc, char** argv, LaunchSettings settings) {
   takeProgramIdentity(argv[0], settings);
   OptionValues values;
-  tabopt_option table[9];
+  tabopt_option table[10];
   buildOptionTable(table, &values, &settings.vmArgs);
   tabopt_context* context = create_context(table);
   if (!context) {

@@ -20,11 +20,19 @@ void reopenStream(const char* path, const char* mode, std::FILE* stream) {
 
 void registerExitHandler(void (*handler)()) { std::atexit(handler); }
 
+void keepConsole() {}
+
+bool inheritOrAllocConsole() { return attachParentConsole() || allocProcessConsole(); }
+
 }  // namespace
 
 const ConsoleApi systemConsoleApi = {attachParentConsole, freeProcessConsole,
                                      allocProcessConsole, reopenStream,
                                      registerExitHandler};
+
+const ConsoleApi inheritingConsoleApi = {attachParentConsole, keepConsole,
+                                         inheritOrAllocConsole, reopenStream,
+                                         registerExitHandler};
 
 bool consoleRequested(int argc, char** argv) {
   for (int i = 0; i < argc; ++i)

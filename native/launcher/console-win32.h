@@ -18,6 +18,11 @@ struct ConsoleApi {
 
 extern const ConsoleApi systemConsoleApi;
 
+/// The real services for a launcher that another one started again: the
+/// console of the one before (which waits for it) is taken, also when a
+/// console of its own was asked for; only without one a new one is opened.
+extern const ConsoleApi inheritingConsoleApi;
+
 /// True when an entry of argv (the program path included, null entries
 /// skipped) is "--console" apart from ASCII letter case.
 bool consoleRequested(int argc, char** argv);

@@ -11,6 +11,7 @@
 #include "launcher.h"
 #include "platform.h"
 #include "report.h"
+#include "restart.h"
 #include "wide_text-win32.h"
 
 // Markers that the NVIDIA and AMD switchable-graphics drivers look for in the
@@ -36,9 +37,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   for (std::string& argument : arguments) argv.push_back(&argument[0]);
   argv.push_back(nullptr);
   const int argc = static_cast<int>(arguments.size());
-  setUpConsole(argc, argv.data(), systemConsoleApi);
+  takeRestartRecord(argc, argv.data());
+  // A restarted launcher keeps the console of the one before, its own or not.
+  setUpConsole(argc, argv.data(), isRestart() ? inheritingConsoleApi : systemConsoleApi);
   LaunchSettings own = settingsOfLauncher(executablePath());
   setUpReport(own.appName);
+  completeRestartHandOver();
   // Every end of the process goes through exitProcess: a failure is shown.
   setExitHook(showFailureOnExit);
   if (argc == 0) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "desktop_steps.h"
 #include "java_command.h"
 #include "paths.h"
 #include "platform.h"
@@ -103,7 +104,7 @@ StepResult<VmOptions> prepareVmOptions(const LaunchPlan& plan, std::vector<std::
   VmOptions prepared;
   prepared.count = static_cast<jint>(1 + vmArgs.size() + properties.size());
   prepared.options = appendVmHooks(buildVmOptions(classPath, vmArgs, properties, verbose),
-                                   &prepared.count);
+                                   &prepared.count, plan.settings.restartExitCode != 0);
   return {prepared, std::nullopt};
 }
 
@@ -131,8 +132,8 @@ int runLaunch(const LaunchPlan& plan, const VmRunner& runner) {
   auto createVm = reinterpret_cast<CreateJavaVMFunction>(runtime.value.createVm);
   // The task's end is the process's end: the VM may still run threads.
   VmTask task = [&plan, createVm, &args, prepared = options.value]() {
-    exitProcess(
-        runVmTask(plan.settings, createVm, args.value, prepared.count, prepared.options));
+    exitProcess(endOfApp(runVmTask(plan.settings, createVm, args.value, prepared.count,
+                                   prepared.options, plan.launches)));
   };
   runner(std::move(task), args.value);
   return 0;

@@ -16,6 +16,10 @@ LaunchPlan planLaunch(LaunchSettings settings, Configuration configuration) {
                           configuration.args.end());
   planned.startupCache = configuration.startupCache;
   planned.splashImage = std::move(configuration.splashImage);
+  planned.appUserModelId = std::move(configuration.appUserModelId);
+  planned.singleInstance = configuration.singleInstance;
+  planned.launchReceiver = std::move(configuration.launchReceiver);
+  planned.restartExitCode = configuration.restartExitCode;
   plan.setsEnvironment = configuration.hasEnvironment;
   plan.environment = std::move(configuration.environment);
   plan.runtimeHome = runtimeLocation(planned.appDirectory, currentDirectory());

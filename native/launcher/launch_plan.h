@@ -9,6 +9,8 @@
 #include "configuration.h"
 #include "launch_settings.h"
 
+class LaunchQueue;
+
 struct LaunchPlan {
   /// The command line's settings with the configuration's VM options (the
   /// -J options among them), main class, class path and start-up keys.
@@ -17,6 +19,9 @@ struct LaunchPlan {
   /// The variables to set, in the document's member order.
   std::vector<std::pair<std::string, std::string>> environment;
   std::string runtimeHome;  ///< the Java runtime folder to load
+  /// The later launches handed to this instance, for the app; null when it
+  /// is no single instance or the app names no method for them.
+  LaunchQueue* launches = nullptr;
 };
 
 /// Joins `settings` and `configuration`; the runtime folder is found from

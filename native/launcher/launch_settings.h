@@ -23,6 +23,7 @@ struct LaunchSettings {
   bool configFromCommandLine = false;  ///< --config named the file
   bool interfaceMode = false;            ///< started with -c or --cli
   bool verbose = false;
+  bool newInstance = false;              ///< -c --new-instance: never hand the launch over
   /// Arguments of the Java main method: the command line's, and once
   /// planned, the configuration's "args" before them.
   std::vector<std::string> javaArgs;
@@ -32,4 +33,8 @@ struct LaunchSettings {
   std::string mainClass;                 ///< dotted form, as configured
   bool startupCache = false;             ///< "startupCache": record and use a class archive
   std::string splashImage;               ///< "splash": image shown before the VM starts
+  std::string appUserModelId;            ///< "appUserModelId": the taskbar identity (Windows)
+  bool singleInstance = false;           ///< "singleInstance": one instance per user and app
+  std::string launchReceiver;            ///< the static method that takes later launches
+  int restartExitCode = 0;               ///< "restartExitCode"; 0 when none
 };

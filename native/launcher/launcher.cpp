@@ -1,7 +1,8 @@
 #include "launcher.h"
 
-
 #include "command_line.h"
+#include "desktop_steps.h"
+#include "file_system.h"
 #include "load_configuration.h"
 #include "platform.h"
 
@@ -20,10 +21,16 @@ void enterWorkingDirectory(const LaunchSettings& settings) {
 }  // namespace
 
 int launch(LaunchSettings settings, const VmRunner& runner) {
+  // A later launch hands its own folder to the running instance.
+  const std::string startDirectory = currentDirectory();
   enterWorkingDirectory(settings);
   StepResult<Configuration> configuration = loadConfiguration(settings);
   if (configuration.stops()) return *configuration.exitStatus;
-  const LaunchPlan plan = planLaunch(std::move(settings), std::move(configuration.value));
+  LaunchPlan plan = planLaunch(std::move(settings), std::move(configuration.value));
+  const StepResult<LaunchQueue*> instance = joinInstance(plan, startDirectory);
+  if (instance.stops()) return *instance.exitStatus;
+  plan.launches = instance.value;
+  prepareDesktop(plan);
   return runLaunch(plan, runner);
 }
 

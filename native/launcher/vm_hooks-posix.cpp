@@ -1,4 +1,8 @@
 #include "vm_hooks.h"
 
-// The runtime's exit is the launcher's: both use the one C library.
-JavaVMOption* appendVmHooks(JavaVMOption* options, jint*) { return options; }
+// Otherwise the runtime's exit is the launcher's: both use the one C library.
+JavaVMOption* appendVmHooks(JavaVMOption* options, jint* optionCount, bool seeExitStatus) {
+  if (!seeExitStatus) return options;
+  return withHooks(options, optionCount,
+                   {hookOption("exit", reinterpret_cast<void*>(exitThroughLauncher))});
+}

@@ -2,10 +2,8 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,10 +12,6 @@
 #include "wide_text-win32.h"
 
 namespace {
-
-/// Java's System.exit: the runtime's C library would end the process
-/// without the launcher's exit handlers (the --console prompt).
-void JNICALL exitHook(jint status) { exitProcess(static_cast<int>(status)); }
 
 /// The runtime gives up (inside JNI_CreateJavaVM, too): show why first.
 void JNICALL abortHook() { showFailure(); }
@@ -35,25 +29,16 @@ jint JNICALL vfprintfHook(std::FILE*, const char* format, va_list arguments) {
   return length;
 }
 
-JavaVMOption hookOption(const char* name, void* hook) {
-  char* copy = new char[std::strlen(name) + 1];
-  std::strcpy(copy, name);
-  return JavaVMOption{copy, hook};
-}
-
 }  // namespace
 
-JavaVMOption* appendVmHooks(JavaVMOption* options, jint* optionCount) {
+// Java's System.exit goes through the launcher always: the runtime's C
+// library would end the process without the launcher's exit handlers (the
+// --console prompt).
+JavaVMOption* appendVmHooks(JavaVMOption* options, jint* optionCount, bool) {
   std::vector<JavaVMOption> hooks = {
-      hookOption("exit", reinterpret_cast<void*>(exitHook)),
+      hookOption("exit", reinterpret_cast<void*>(exitThroughLauncher)),
       hookOption("abort", reinterpret_cast<void*>(abortHook))};
   // Only kept output needs catching: otherwise the runtime writes as ever.
   if (reportIsKept()) hooks.push_back(hookOption("vfprintf", reinterpret_cast<void*>(vfprintfHook)));
-  const size_t count = static_cast<size_t>(*optionCount);
-  JavaVMOption* all = new JavaVMOption[count + hooks.size()];
-  std::copy(options, options + count, all);
-  std::copy(hooks.begin(), hooks.end(), all + count);
-  delete[] options;
-  *optionCount = static_cast<jint>(count + hooks.size());
-  return all;
+  return withHooks(options, optionCount, hooks);
 }

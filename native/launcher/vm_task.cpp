@@ -5,6 +5,7 @@
 #include "diagnostics.h"
 #include "java_command.h"
 #include "java_text.h"
+#include "launch_delivery.h"
 #include "pending_exception.h"
 #include "platform.h"
 #include "startup.h"
@@ -70,7 +71,7 @@ jclass findMainClass(JNIEnv* env, const std::string& className) {
 /// Calls main: its status, 0 when it returned normally and 1 when it left
 /// an exception pending; stops when main cannot be called.
 StepResult<int> invokeMain(JNIEnv* env, jobjectArray arguments,
-                           const LaunchSettings& settings) {
+                           const LaunchSettings& settings, LaunchQueue* launches) {
   // A class of a named module ("MODULE/CLASS") is the system class loader's
   // to find: the module is the root of the module graph (jdk.module.main).
   const std::string mainClassName = splitMainClass(settings.mainClass).className;
@@ -86,6 +87,8 @@ StepResult<int> invokeMain(JNIEnv* env, jobjectArray arguments,
   if (settings.verbose)
     printLine("Invoking static " + mainClassName + ".main() function ...");
   startupMainStarting(env);
+  // Later launches handed over while the app started wait for its main.
+  if (launches) launches->open();
   env->CallStaticVoidMethod(mainClass, mainMethod, arguments);
   if (!env->ExceptionCheck()) return {0, std::nullopt};
   reportUncaughtException(env);
@@ -100,7 +103,8 @@ void releaseVmOptions(jint optionCount, JavaVMOption* options) {
 }
 
 int runVmTask(const LaunchSettings& settings, CreateJavaVMFunction createVm,
-              JavaVMInitArgs& args, jint optionCount, JavaVMOption* options) {
+              JavaVMInitArgs& args, jint optionCount, JavaVMOption* options,
+              LaunchQueue* launches) {
   auto progress = [&settings](const char* line) {
     if (settings.verbose) printLine(line);
   };
@@ -115,8 +119,9 @@ int runVmTask(const LaunchSettings& settings, CreateJavaVMFunction createVm,
   progress("Passing command line arguments ...");
   jobjectArray arguments = makeArgumentArray(env, settings);
   if (!arguments) return failToPassArguments(env);
+  if (launches) startLaunchDelivery(vm, launches, settings.launchReceiver);
   progress("Loading main class ...");
-  const StepResult<int> status = invokeMain(env, arguments, settings);
+  const StepResult<int> status = invokeMain(env, arguments, settings, launches);
   // Without main, the VM is left to the process's end.
   if (status.stops()) return *status.exitStatus;
   vm->DestroyJavaVM();

@@ -147,7 +147,8 @@ TEST_F(CheckTest, VerboseShowsWhatTheLauncherWouldUse) {
   write("home/vantrel/vantrel.vmoptions", "# more heap\n-Xmx2g\n");
   write("deps.txt", "-classpath $APPDIR/app.jar");
   write("config.json", R"({"mainClass": "M", "classPath": ["app.jar", "deps.txt"],
-      "vmArgs": ["-Dv=${VT_CHECK}"], "env": {"A": "$APPDIR", "B": ""}})");
+      "vmArgs": ["-Dv=${VT_CHECK}"], "env": {"A": "$APPDIR", "B": ""},
+      "singleInstance": "app.App.onLaunch", "restartExitCode": 3})");
   CheckOptions options;
   options.verbose = true;
   testing::internal::CaptureStdout();
@@ -162,6 +163,8 @@ TEST_F(CheckTest, VerboseShowsWhatTheLauncherWouldUse) {
             "Class path:\n  app.jar\n  " + app + "/app.jar\n"
             "Arguments before the command line's: none\n"
             "Environment changes:\n  A=" + app + "\n  B=\n"
+            "One instance per user: yes; later launches go to app.App.onLaunch\n"
+            "Restart on exit status: 3\nAppUserModelID (Windows): none\n"
             "config.json: ok\n");
 }
 

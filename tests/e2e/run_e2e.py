@@ -16,6 +16,8 @@ import signal
 import subprocess
 import sys
 
+from instance_cases import instance_cases
+
 HELP = """Usage: vantrel [java arguments]
        vantrel -c [options] [-- [java arguments]]
 
@@ -37,6 +39,9 @@ Options:
 
   --console
       Attachs a console window. [Windows only]
+
+  --new-instance
+      Starts a separate instance of a single-instance app.
 
   -J=-Xmx512m
       JVM argument
@@ -117,15 +122,19 @@ class Suite:
     def run(self, folder, args, env=None, program=None, cwd=None):
         """Runs the launcher of `folder` (or `program`, looked up in the PATH
         of `env`) from the work directory (or `cwd`)."""
-        # The user's own VM options file must not reach the tests.
-        environment = dict(os.environ, LC_ALL="C.UTF-8",
-                           XDG_CONFIG_HOME=os.path.join(self.work, "user config"))
-        environment.update(env or {})
         command = [program or os.path.join(folder, "vantrel")] + args
-        result = subprocess.run(command, cwd=cwd or self.work, env=environment,
+        result = subprocess.run(command, cwd=cwd or self.work, env=self.environment(env),
                                 capture_output=True, timeout=60)
         return result.returncode, result.stdout.decode("utf-8", "replace"), \
             result.stderr.decode("utf-8", "replace")
+
+    def environment(self, env=None):
+        """The launcher's environment: the user's own VM options file must
+        not reach the tests."""
+        environment = dict(os.environ, LC_ALL="C.UTF-8",
+                           XDG_CONFIG_HOME=os.path.join(self.work, "user config"))
+        environment.update(env or {})
+        return environment
 
     def check(self, name, outcome, status, out, err):
         """Compares an outcome with the expected status, stdout and stderr:
@@ -253,6 +262,7 @@ def jdk_cases(s):
     started_through_a_link_case(s)
     command_line_errors(s)
     signal_case(s)
+    instance_cases(s)
 
 
 def locale_cases(s):

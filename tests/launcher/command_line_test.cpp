@@ -159,6 +159,9 @@ const char helpScreen[] =
     "  --console\n"
     "      Attachs a console window. [Windows only]\n"
     "\n"
+    "  --new-instance\n"
+    "      Starts a separate instance of a single-instance app.\n"
+    "\n"
     "  -J=-Xmx512m\n"
     "      JVM argument\n"
     "\n";

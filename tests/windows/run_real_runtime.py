@@ -198,6 +198,41 @@ def cases(s):
             0, "x=%s\n" % code_points("\u00e9"), "")
 
 
+def instance_cases(s):
+    """One instance through the named pipe, the arguments intact, and the
+    restart on request; the taskbar identity set on the way (-v)."""
+    config = dict(CONFIG, singleInstance="app.WindowsProbe.onLaunch", restartExitCode=3,
+                  appUserModelId="Vantrel.Tests")
+    folder = s.app("single instance", config)
+    environment = dict(os.environ, LANG="C.UTF-8", LC_ALL="C.UTF-8")
+    environment.pop("DISPLAY", None)
+    first = subprocess.Popen([s.options.wine, os.path.join(folder, "Vantrel.exe"), "-c", "-v",
+                              "--", "wait"], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                             env=environment, cwd=s.work)
+    lines = []
+    while not lines or not (lines[-1].startswith("started") or lines[-1] == ""):
+        lines.append(first.stdout.readline().decode("utf-8", "replace").replace("\r\n", "\n"))
+    texts = ["\u03a9\u03bc\u03ad\u03b3\u03b1", "", "\U0001F600 \u65e5\u672c"]
+    s.check("single instance: a later launch ends silently", s.run(folder, texts), 0, "", "")
+    s.check("single instance: stop", s.run(folder, ["stop"]), 0, "", "")
+    try:
+        out, err = first.communicate(timeout=60)
+    except subprocess.TimeoutExpired:
+        first.kill()
+        out, err = first.communicate()
+    directory = code_points("Z:" + s.work.replace("/", "\\"))
+    out = "".join(lines) + out.replace(b"\r\n", b"\n").decode("utf-8", "replace")
+    s.check("single instance: onLaunch through the pipe", (first.returncode, out, err.decode()),
+            0, re.compile(r"(.*\n)*Setting the AppUserModelID Vantrel\.Tests \.\.\.\n(.*\n)*"
+                          r"started 1\n" + re.escape("launch %s %s\nlaunch %s %s\n" % (
+                              directory, " ".join(code_points(t) for t in texts), directory,
+                              code_points("stop"))) + r"Destroyed Java VM \.\.\.\n"), "")
+    last = "\u65e5\u672c"
+    s.check("restart: once, with the same arguments",
+            s.run(folder, ["restart", "runs.txt", "3", last]), 0,
+            "run 1 %s\nrun 2 %s\n" % (code_points(last), code_points(last)), "")
+
+
 def cache_folder(name):
     """The per-user cache folder of the program NAME.exe in the wine prefix."""
     found = glob.glob(os.path.join(os.environ.get("WINEPREFIX", ""), "drive_c", "users", "*",
@@ -336,6 +371,7 @@ def main():
             subprocess.run(["sh", WINE_PREFIX_SCRIPT, "cleanup", prefix])
     else:
         cases(suite)
+        instance_cases(suite)
         cache_cases(suite)
     if suite.failures:
         print("%d failed: %s" % (len(suite.failures), ", ".join(suite.failures)))

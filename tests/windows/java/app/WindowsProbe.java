@@ -1,5 +1,11 @@
 package app;
 
+import java.nio.file.Files;
+import java.nio.file.Path;
+import java.nio.file.Paths;
+import java.util.concurrent.CountDownLatch;
+import java.util.concurrent.TimeUnit;
+
 /** The Java side of the tests with the real Windows runtime: the first argument picks what it does. */
 public class WindowsProbe {
     static {
@@ -16,12 +22,37 @@ public class WindowsProbe {
             case "exit": System.exit(Integer.parseInt(args[1])); break;
             case "exit-thread": exitFromThread(Integer.parseInt(args[1])); break;
             case "outlive": outlive(); break;
+            case "wait": waitForStop(args); break;
+            case "restart": restart(Paths.get(args[1]), Integer.parseInt(args[2]), args); break;
             case "throw": throw new IllegalStateException("boom");
             case "handler":
                 Thread.setDefaultUncaughtExceptionHandler((t, e) -> System.out.println("handler: " + t.getName() + " " + e));
                 throw new IllegalStateException("handled");
             default: System.out.println("unknown mode " + mode);
         }
+    }
+
+    static final CountDownLatch stop = new CountDownLatch(1);
+
+    /** A later launch of the app, handed over: printed, and "stop" ends the wait. */
+    public static void onLaunch(String workingDirectory, String[] args) {
+        StringBuilder line = new StringBuilder("launch " + codePoints(workingDirectory));
+        for (String arg : args) line.append(' ').append(codePoints(arg));
+        System.out.println(line);
+        if (args.length > 0 && args[0].equals("stop")) stop.countDown();
+    }
+
+    static void waitForStop(String[] args) throws InterruptedException {
+        System.out.println("started " + args.length);
+        if (!stop.await(60, TimeUnit.SECONDS)) System.out.println("not stopped");
+    }
+
+    /** Counts its runs in `counter` and ends with `status` on the first. */
+    static void restart(Path counter, int status, String[] args) throws Exception {
+        int run = Files.exists(counter) ? Integer.parseInt(Files.readAllLines(counter).get(0)) + 1 : 1;
+        Files.write(counter, String.valueOf(run).getBytes());
+        System.out.println("run " + run + " " + codePoints(args[args.length - 1]));
+        if (run == 1) System.exit(status);
     }
 
     static void printCodePoints(String[] args) {
