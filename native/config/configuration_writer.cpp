@@ -15,6 +15,10 @@ void ConfigurationWriter::setBoolean(std::string_view key, bool value) {
   set(key, value ? "true" : "false");
 }
 
+void ConfigurationWriter::setInteger(std::string_view key, long long value) {
+  set(key, std::to_string(value));
+}
+
 void ConfigurationWriter::setStrings(std::string_view key,
                                      const std::vector<std::string>& values) {
   std::string array = "[";

@@ -11,6 +11,7 @@ class ConfigurationWriter {
  public:
   void setString(std::string_view key, std::string_view value);
   void setBoolean(std::string_view key, bool value);
+  void setInteger(std::string_view key, long long value);
   void setStrings(std::string_view key, const std::vector<std::string>& values);
 
   /// The file's text: the keys of the table in its order, then any other

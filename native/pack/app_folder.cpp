@@ -28,6 +28,10 @@ std::string difference(const Configuration& read, const AppConfiguration& writte
   if (read.startupCache != written.startupCache) return "'startupCache' reads back otherwise";
   if (read.splashImage != written.splash) return "'splash' reads back otherwise";
   if (read.appUserModelId != written.appUserModelId) return "'appUserModelId' reads back otherwise";
+  if (read.singleInstance != written.singleInstance || read.launchReceiver != written.launchReceiver)
+    return "'singleInstance' reads back otherwise";
+  if (read.restartExitCode != written.restartExitCode)
+    return "'restartExitCode' reads back otherwise";
   return std::string();
 }
 
@@ -43,6 +47,12 @@ std::string configurationText(const AppConfiguration& configuration) {
   if (!configuration.splash.empty()) writer.setString("splash", configuration.splash);
   if (!configuration.appUserModelId.empty())
     writer.setString("appUserModelId", configuration.appUserModelId);
+  if (!configuration.launchReceiver.empty())
+    writer.setString("singleInstance", configuration.launchReceiver);
+  else if (configuration.singleInstance)
+    writer.setBoolean("singleInstance", true);
+  if (configuration.restartExitCode)
+    writer.setInteger("restartExitCode", configuration.restartExitCode);
   return writer.text();
 }
 

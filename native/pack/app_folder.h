@@ -15,6 +15,9 @@ struct AppConfiguration {
   bool startupCache = false;
   std::string splash;                  ///< the image's file name; empty: none
   std::string appUserModelId;          ///< Windows; empty: none
+  bool singleInstance = false;
+  std::string launchReceiver;          ///< with singleInstance; empty: none
+  int restartExitCode = 0;             ///< 0: none
 };
 
 /// The text of a configuration file (config.json or NAME.json).

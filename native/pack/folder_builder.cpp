@@ -146,6 +146,12 @@ bool FolderBuilder::writeConfiguration(const std::string& fileName, const std::s
   configuration.splash = splash_;
   if (options_.target == PackTarget::Windows)
     configuration.appUserModelId = options_.appUserModelId;
+  // One instance and restarts are the app's, not those of its extra launchers.
+  if (fileName == "config.json") {
+    configuration.singleInstance = options_.singleInstance;
+    configuration.launchReceiver = options_.launchReceiver;
+    configuration.restartExitCode = options_.restartExitCode;
+  }
   // What the launcher will read is read before the folder goes into place.
   return writeWholeFile(at(fileName), configurationText(configuration), error) &&
          readsBackAsWritten(folder_, fileName, configuration, error);

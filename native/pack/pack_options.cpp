@@ -41,6 +41,9 @@ struct RawOptions {
   const char* timestampUrl = nullptr;
   const char* appUserModelId = nullptr;
   const char* trainingSeconds = nullptr;
+  const char* singleInstance = nullptr;
+  bool singleInstanceGiven = false;
+  const char* restartExitCode = nullptr;
   std::vector<std::string> inputs;
   std::vector<std::string> classPath;
   std::vector<std::string> resources;
@@ -67,12 +70,27 @@ tabopt_result appendValue(tabopt_context*, const tabopt_option*, const char* val
   return no_error;
 }
 
+/// An option's optional value taken from the next argument: another option
+/// is refused, so that the parser leaves it to be read as one.
+bool isAnotherOption(const char* value) { return value && value[0] == '-'; }
+
 /// --verify[=SECONDS]: the flag and the value, if any.
 tabopt_result storeVerify(tabopt_context*, const tabopt_option*, const char* value,
                           void* destination) {
+  if (isAnotherOption(value)) return invalid_value;
   auto* raw = static_cast<RawOptions*>(destination);
   raw->verifyGiven = true;
   raw->verify = value;
+  return no_error;
+}
+
+/// --single-instance[=METHOD]: the flag and the method, if any.
+tabopt_result storeSingleInstance(tabopt_context*, const tabopt_option*, const char* value,
+                                  void* destination) {
+  if (isAnotherOption(value)) return invalid_value;
+  auto* raw = static_cast<RawOptions*>(destination);
+  raw->singleInstanceGiven = true;
+  raw->singleInstance = value;
   return no_error;
 }
 
@@ -148,6 +166,11 @@ std::vector<tabopt_option> optionTable(RawOptions* raw) {
               &raw->trainingArgs),
       stringRow("training-seconds", "Ends the training run after N seconds (System.exit).", "N",
                 &raw->trainingSeconds),
+      {0, "single-instance", "One instance per user: later launches go to the running app "
+       "(to its static METHOD, Class.method, when given).", "METHOD", storeSingleInstance, raw,
+       value_optional, 0},
+      stringRow("restart-exit-code", "Starts the app again when it ends with status N (1 to 255).",
+                "N", &raw->restartExitCode),
       stringRow("splash", "An image shown while the application starts.", "FILE",
                 &raw->splash),
       flagRow("zip", "Also writes NAME-VERSION-TARGET.zip.", &raw->zip),
@@ -259,6 +282,26 @@ std::string checkTraining(const RawOptions& raw, PackOptions* options) {
   return "";
 }
 
+/// --single-instance and --restart-exit-code, as the launcher reads them.
+std::string checkDesktopOptions(const RawOptions& raw, PackOptions* options) {
+  options->singleInstance = raw.singleInstanceGiven;
+  options->launchReceiver = text(raw.singleInstance);
+  const std::string& method = options->launchReceiver;
+  const size_t dot = method.rfind('.');
+  if (!method.empty() && (dot == std::string::npos || dot == 0 || dot + 1 == method.size() ||
+                          method.find_first_of(" \t/;()") != std::string::npos))
+    return "Invalid value for option --single-instance: " + method +
+           " (a static method of a class, such as com.example.App.onLaunch)";
+  if (!raw.restartExitCode) return "";
+  const std::string code = raw.restartExitCode;
+  if (code.empty() || code.size() > 3 || code.find_first_not_of("0123456789") != std::string::npos ||
+      std::stoi(code) < 1 || std::stoi(code) > 255)
+    return "Invalid value for option --restart-exit-code: " + code +
+           " (an exit status from 1 to 255)";
+  options->restartExitCode = std::stoi(code);
+  return "";
+}
+
 std::string fillInstallerOptions(const RawOptions& raw, PackOptions* options) {
   options->installers = raw.installers;
   options->machineScope = text(raw.installScope) == "machine";
@@ -360,6 +403,7 @@ std::string fillOptions(const RawOptions& raw, PackOptions* options) {
   options->vmOptions = raw.vmOptions;
   options->startupCache = raw.startupCache;
   std::string training = checkTraining(raw, options);
+  if (training.empty()) training = checkDesktopOptions(raw, options);
   if (!training.empty()) return training;
   options->splash = text(raw.splash);
   options->zip = raw.zip;

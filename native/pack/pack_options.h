@@ -54,6 +54,9 @@ struct PackOptions {
   bool startupCache = false;
   std::vector<std::string> trainingArgs;  ///< the arguments of the training run
   unsigned trainingSeconds = 0;           ///< 0: the training run ends by itself
+  bool singleInstance = false;            ///< one instance per user (the main launcher)
+  std::string launchReceiver;             ///< with it: the method taking later launches
+  int restartExitCode = 0;                ///< 0: none
   std::string splash;
   bool zip = false;
   bool force = false;

@@ -241,10 +241,17 @@ def test_windows(options):
     app = pack(options, inputs, output, "--runtime", options.runtime, "--icon", icon,
                "--app-version", "2.1.3.4", "--vendor", "Acme \u00dcber", "--description",
                "Says hello", "--copyright", "(c) 2026 Acme", "--startup-cache",
-               "--splash", png, "--arguments", "default", "--add-launcher", "Tool=" + tool)
+               "--splash", png, "--arguments", "default", "--add-launcher", "Tool=" + tool,
+               "--single-instance", "--restart-exit-code", "3")
     exe = os.path.join(app, "Hello App.exe")
-    # The taskbar identity made of the vendor and the name.
-    check_config(app, [], appUserModelId="Acme\u00dcber.HelloApp", args=["default"])
+    # The taskbar identity made of the vendor and the name; one instance and
+    # restarts for the app, not for its extra launcher.
+    check_config(app, [], appUserModelId="Acme\u00dcber.HelloApp", args=["default"],
+                 singleInstance=True, restartExitCode=3)
+    with open(os.path.join(app, "Tool.json"), encoding="utf-8") as file:
+        tool_config = json.load(file)
+    check("singleInstance" not in tool_config and "restartExitCode" not in tool_config,
+          "Tool.json: %r" % tool_config)
     import pefile
     subsystems = [pefile.PE(os.path.join(app, name)).OPTIONAL_HEADER.Subsystem
                   for name in ("Hello App.exe", "Tool.exe")]
@@ -394,6 +401,10 @@ ERROR_CASES = [
      "--sign-pkcs12 signs Windows programs: it needs --target windows"),
     ("installer exists", {"--installer": "rpm", "--output": "existing-rpm"}, 2,
      "hello-app-1.0.0-1.x86_64.rpm already exists (pass --force"),
+    ("instance method", {"--single-instance": "onLaunch"}, 2,
+     "Invalid value for option --single-instance: onLaunch (a static method of a class"),
+    ("restart status", {"--restart-exit-code": "256"}, 2,
+     "Invalid value for option --restart-exit-code: 256 (an exit status from 1 to 255)"),
     ("main jar not found", {"--main-jar": "nope.jar"}, 2,
      "the main jar nope.jar is in none of the inputs (input) and no file"),
     ("class path entry not found", {"--class-path": "nope/*"}, 2,
