@@ -13,6 +13,12 @@
 namespace {
 
 /// Raw values as the parser stores them, turned into PackOptions afterwards.
+/// An option whose value may be left out: whether it was given, and the value.
+struct OptionalValue {
+  bool given = false;
+  const char* value = nullptr;
+};
+
 struct RawOptions {
   const char* name = nullptr;
   const char* mainClass = nullptr;
@@ -24,8 +30,7 @@ struct RawOptions {
   const char* runtime = nullptr;
   const char* jmods = nullptr;
   const char* modules = nullptr;
-  const char* verify = nullptr;
-  bool verifyGiven = false;
+  OptionalValue verify;
   const char* compress = nullptr;
   const char* icon = nullptr;
   const char* appVersion = nullptr;
@@ -41,8 +46,7 @@ struct RawOptions {
   const char* timestampUrl = nullptr;
   const char* appUserModelId = nullptr;
   const char* trainingSeconds = nullptr;
-  const char* singleInstance = nullptr;
-  bool singleInstanceGiven = false;
+  OptionalValue singleInstance;
   const char* restartExitCode = nullptr;
   std::vector<std::string> inputs;
   std::vector<std::string> classPath;
@@ -70,27 +74,13 @@ tabopt_result appendValue(tabopt_context*, const tabopt_option*, const char* val
   return no_error;
 }
 
-/// An option's optional value taken from the next argument: another option
-/// is refused, so that the parser leaves it to be read as one.
-bool isAnotherOption(const char* value) { return value && value[0] == '-'; }
-
-/// --verify[=SECONDS]: the flag and the value, if any.
-tabopt_result storeVerify(tabopt_context*, const tabopt_option*, const char* value,
-                          void* destination) {
-  if (isAnotherOption(value)) return invalid_value;
-  auto* raw = static_cast<RawOptions*>(destination);
-  raw->verifyGiven = true;
-  raw->verify = value;
-  return no_error;
-}
-
-/// --single-instance[=METHOD]: the flag and the method, if any.
-tabopt_result storeSingleInstance(tabopt_context*, const tabopt_option*, const char* value,
-                                  void* destination) {
-  if (isAnotherOption(value)) return invalid_value;
-  auto* raw = static_cast<RawOptions*>(destination);
-  raw->singleInstanceGiven = true;
-  raw->singleInstance = value;
+/// An option with an optional value (--verify[=SECONDS]). A value taken
+/// from the next argument that is another option is refused, so that the
+/// parser leaves it to be read as one.
+tabopt_result storeOptional(tabopt_context*, const tabopt_option*, const char* value,
+                            void* destination) {
+  if (value && value[0] == '-') return invalid_value;
+  *static_cast<OptionalValue*>(destination) = {true, value};
   return no_error;
 }
 
@@ -159,7 +149,7 @@ std::vector<tabopt_option> optionTable(RawOptions* raw) {
               &raw->vmOptions),
       {0, "verify", "Linux: runs the packaged app for SECONDS (default 10) with the host's "
        "Java files hidden and reports what it takes from outside its folder.", "SECONDS",
-       storeVerify, raw, value_optional, 0},
+       storeOptional, &raw->verify, value_optional, 0},
       flagRow("startup-cache", "Turns the startup cache on; ships one made by a training run.",
               &raw->startupCache),
       listRow("training-arg", "An argument of the training run (repeatable).", "ARG",
@@ -167,8 +157,8 @@ std::vector<tabopt_option> optionTable(RawOptions* raw) {
       stringRow("training-seconds", "Ends the training run after N seconds (System.exit).", "N",
                 &raw->trainingSeconds),
       {0, "single-instance", "One instance per user: later launches go to the running app "
-       "(to its static METHOD, Class.method, when given).", "METHOD", storeSingleInstance, raw,
-       value_optional, 0},
+       "(to its static METHOD, Class.method, when given).", "METHOD", storeOptional,
+       &raw->singleInstance, value_optional, 0},
       stringRow("restart-exit-code", "Starts the app again when it ends with status N (1 to 255).",
                 "N", &raw->restartExitCode),
       stringRow("splash", "An image shown while the application starts.", "FILE",
@@ -284,8 +274,8 @@ std::string checkTraining(const RawOptions& raw, PackOptions* options) {
 
 /// --single-instance and --restart-exit-code, as the launcher reads them.
 std::string checkDesktopOptions(const RawOptions& raw, PackOptions* options) {
-  options->singleInstance = raw.singleInstanceGiven;
-  options->launchReceiver = text(raw.singleInstance);
+  options->singleInstance = raw.singleInstance.given;
+  options->launchReceiver = text(raw.singleInstance.value);
   const std::string& method = options->launchReceiver;
   const size_t dot = method.rfind('.');
   if (!method.empty() && (dot == std::string::npos || dot == 0 || dot + 1 == method.size() ||
@@ -382,8 +372,8 @@ std::string fillOptions(const RawOptions& raw, PackOptions* options) {
     return "Invalid value for option --modules: an empty list";
   std::string error = fillLaunchers(raw, options);
   if (!error.empty()) return error;
-  if (raw.verifyGiven) {
-    std::string seconds = text(raw.verify);
+  if (raw.verify.given) {
+    std::string seconds = text(raw.verify.value);
     options->verifySeconds = seconds.empty() ? 10 : std::atoi(seconds.c_str());
     if (seconds.size() > 4 || seconds.find_first_not_of("0123456789") != std::string::npos ||
         (!seconds.empty() && options->verifySeconds < 1))
