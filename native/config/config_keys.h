@@ -40,6 +40,13 @@ struct ConfigKey {
   void (*read)(ConfigurationReader& reader, const JsonValue* value);
 };
 
+/// True when `method` names a static method of a class ("Class.method"), as
+/// the value of "singleInstance" must.
+bool namesStaticMethod(std::string_view method);
+
+/// True when `status` is an exit status "restartExitCode" takes (1 to 255).
+bool isRestartExitCode(long long status);
+
 /// The table, in reading order.
 const std::vector<ConfigKey>& configKeys();
 

@@ -192,14 +192,25 @@ void readAppUserModelId(ConfigurationReader& reader, const JsonValue* value) {
                "\"Vendor.App\"; the launcher ignores it");
 }
 
+}  // namespace
+
+bool namesStaticMethod(std::string_view method) {
+  const size_t dot = method.rfind('.');
+  return !holdsNulByte(method) && dot != std::string_view::npos && dot != 0 &&
+         dot + 1 != method.size();
+}
+
+bool isRestartExitCode(long long status) { return status >= 1 && status <= 255; }
+
+namespace {
+
 /// true, or the static method that takes the later launches.
 void readSingleInstance(ConfigurationReader& reader, const JsonValue* value) {
   if (!value) return;
   reader.result.singleInstance = value->type() != JsonType::False;
   if (value->type() != JsonType::String) return;
   const std::string method(value->text());
-  const size_t dot = method.rfind('.');
-  if (holdsNulByte(method) || dot == std::string::npos || dot == 0 || dot + 1 == method.size())
+  if (!namesStaticMethod(method))
     reader.quiet("'singleInstance' " + quotedText(method) +
                  " names no static method of a class, such as \"com.example.App.onLaunch\"; "
                  "later launches will reach no method");
@@ -209,7 +220,7 @@ void readSingleInstance(ConfigurationReader& reader, const JsonValue* value) {
 void readRestartExitCode(ConfigurationReader& reader, const JsonValue* value) {
   if (!value) return;
   const bool integer = value->type() == JsonType::Integer;
-  if (integer && value->integerValue() >= 1 && value->integerValue() <= 255) {
+  if (integer && isRestartExitCode(value->integerValue())) {
     reader.result.restartExitCode = value->integerValue();
     return;
   }

@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <memory>
 
+#include "config_keys.h"
 #include "installer_options.h"
 #include "tabopt.h"
 #include "tabopt_handlers.h"
@@ -277,15 +278,14 @@ std::string checkDesktopOptions(const RawOptions& raw, PackOptions* options) {
   options->singleInstance = raw.singleInstance.given;
   options->launchReceiver = text(raw.singleInstance.value);
   const std::string& method = options->launchReceiver;
-  const size_t dot = method.rfind('.');
-  if (!method.empty() && (dot == std::string::npos || dot == 0 || dot + 1 == method.size() ||
-                          method.find_first_of(" \t/;()") != std::string::npos))
+  if (!method.empty() &&
+      (!namesStaticMethod(method) || method.find_first_of(" \t/;()") != std::string::npos))
     return "Invalid value for option --single-instance: " + method +
            " (a static method of a class, such as com.example.App.onLaunch)";
   if (!raw.restartExitCode) return "";
   const std::string code = raw.restartExitCode;
   if (code.empty() || code.size() > 3 || code.find_first_not_of("0123456789") != std::string::npos ||
-      std::stoi(code) < 1 || std::stoi(code) > 255)
+      !isRestartExitCode(std::stoi(code)))
     return "Invalid value for option --restart-exit-code: " + code +
            " (an exit status from 1 to 255)";
   options->restartExitCode = std::stoi(code);
