@@ -44,8 +44,9 @@ class CacheCase:
         self.s = suite
         self.checker = checker
         self.cache = os.path.join(suite.work, "user-cache")
+        # filecount=0: VMs started at once would race to rotate the log.
         self.folder = suite.app("app-with-cache", config=config_with(
-            startupCache=True, vmArgs=["-Xlog:class+load=info:file=classes.log"]))
+            startupCache=True, vmArgs=["-Xlog:class+load=info:file=classes.log::filecount=0"]))
         self.files = os.path.join(self.cache, "vantrel")
 
     def run(self, env=None, args=("prop", "k"), folder=None, verbose=True):
@@ -194,8 +195,9 @@ class CacheCase:
         shutil.rmtree(self.cache)
         with concurrent.futures.ThreadPoolExecutor(8) as pool:
             outcomes = list(pool.map(lambda _: self.run(verbose=False), range(8)))
-        self.truth("eight first launches at once: each runs as without the cache",
-                   all(o == (0, "k=null\n", "") for o in outcomes))
+        odd = [o for o in outcomes if o != (0, "k=null\n", "")]
+        self.s.check("eight first launches at once: each runs as without the cache",
+                     odd[0] if odd else (0, "k=null\n", ""), 0, "k=null\n", "")
         files = self.built()
         self.truth("...and one archive comes of it", len(files) == 1)
         self.used("...which the next launch uses", self.current())
