@@ -112,7 +112,7 @@ def bench(jdk, launcher, work, runs):
 DESKTOP_APP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "desktop", "app")
 DESKTOP_SOURCES = [os.path.join(DESKTOP_APP, name) for name in ("Desktop.java", "Workload.java")]
 DESKTOP_MODULES = "java.desktop,java.logging"
-JOB_FILE = re.compile(r".*\.(classlist|aotconf|tmp)")
+JOB_FILE = re.compile(r".*\.(classlist|tmp)")
 
 
 def ship_desktop_app(jdk, launcher, pack, work, jlink_options=()):

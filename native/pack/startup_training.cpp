@@ -40,8 +40,7 @@ std::string shippedArchive(const std::string& folder) {
   std::error_code code;
   for (const auto& entry : fs::directory_iterator(pathOf(shippedCacheDirectory(folder)), code)) {
     const std::string name = textOf(entry.path().filename());
-    if (name.size() > 4 && (name.compare(name.size() - 4, 4, ".jsa") == 0 ||
-                            name.compare(name.size() - 4, 4, ".aot") == 0))
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".jsa") == 0)
       return textOf(entry.path());
   }
   return std::string();
@@ -111,9 +110,9 @@ bool recordStartupCache(const PackOptions& options, const std::string& folder,
     progress << "Recorded the startup cache "
              << textOf(pathOf(archive).lexically_relative(pathOf(folder))) << " ("
              << sizeText(fs::file_size(pathOf(archive), code)) << ")" << std::endl;
-  // The VM maps an AOT cache instead of the runtime's class archives, never
-  // beside them: they would serve only launches that use no archive at all.
-  if (error->empty() && isAotCache(archive))
+  // The VM maps the app's archive instead of the runtime's class archives,
+  // never beside them: they would serve only launches that use no archive.
+  if (error->empty() && !archive.empty())
     leaveOutRuntimeClassArchives(serverFolderOf(folder, options.target), error);
   return error->empty();
 }

@@ -28,10 +28,10 @@ bool isHexDigits(const std::string& text) {
   return text.size() == 16 && text.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
-bool isArchive(const std::string& name) { return endsWith(name, ".jsa") || endsWith(name, ".aot"); }
+bool isArchive(const std::string& name) { return endsWith(name, ".jsa"); }
 
 bool isJobFile(const std::string& name) {
-  return endsWith(name, ".classlist") || endsWith(name, ".aotconf") || endsWith(name, ".tmp");
+  return endsWith(name, ".classlist") || endsWith(name, ".tmp");
 }
 
 int64_t ageOf(const std::string& path) { return secondsSinceModified(statFile(path)); }

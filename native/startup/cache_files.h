@@ -2,10 +2,10 @@
 //
 // PREFIX is "startup-KEY" for the archives shipped in the app folder and
 // "startup-TAG-KEY" in the per-user folder, where TAG names the app folder:
-//   PREFIX-SUM.jsa, PREFIX-SUM.aot   a complete archive; SUM is its checksum
+//   PREFIX-SUM.jsa                   a complete archive; SUM is its checksum
 //   PREFIX.lock                      locked while the key is recorded or built
-//   PREFIX.PID.classlist, .aotconf   the training data a launch records
-//   PREFIX.PID.tmp                   the archive being built from them
+//   PREFIX.PID.classlist             the class list a launch records
+//   PREFIX.PID.tmp                   the archive being built from it
 //   PREFIX.failed                    building the key's archive failed
 //   PREFIX-SUM.PID.start             locked while a launch starts its VM with that archive
 //   PREFIX-SUM.rejected              the VM refused that archive or died with it
@@ -17,8 +17,8 @@
 /// "startup-KEY", or "startup-TAG-KEY" with a tag.
 std::string cachePrefix(const std::string& tag, const std::string& key);
 
-/// True when `name` is PREFIX-SUM.jsa or PREFIX-SUM.aot with SUM 16 hex
-/// digits; then `sum` holds SUM.
+/// True when `name` is PREFIX-SUM.jsa with SUM 16 hex digits; then `sum`
+/// holds SUM.
 bool parseArchiveName(const std::string& name, const std::string& prefix, std::string* sum);
 
 /// How long a mark of failure keeps a key or an archive from being tried again.

@@ -19,8 +19,8 @@ constexpr unsigned buildTimeoutSeconds = 600;
 
 /// Job fields in the order of the command line; the build command follows.
 std::string CacheJob::*const fields[] = {
-    &CacheJob::workingDirectory, &CacheJob::lock,      &CacheJob::input,       &CacheJob::output,
-    &CacheJob::finalPrefix,      &CacheJob::extension, &CacheJob::cacheFolder, &CacheJob::ownTag,
+    &CacheJob::workingDirectory, &CacheJob::lock,        &CacheJob::input,  &CacheJob::output,
+    &CacheJob::finalPrefix,      &CacheJob::cacheFolder, &CacheJob::ownTag,
 };
 constexpr size_t fieldCount = sizeof fields / sizeof fields[0];
 
@@ -64,7 +64,7 @@ std::string build(const CacheJob& job) {
   uint64_t sum = 0;
   const FileStamp made = statFile(job.output);
   if (run.status == 0 && made.exists && made.size > 0 && checksumFile(job.output, &sum)) {
-    std::string complete = job.finalPrefix + "-" + hexDigits(sum) + job.extension;
+    std::string complete = job.finalPrefix + "-" + hexDigits(sum) + ".jsa";
     if (replaceFile(job.output, complete)) return complete;
   }
   removeFile(job.output);

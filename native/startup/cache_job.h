@@ -12,8 +12,7 @@ struct CacheJob {
   std::string lock;               ///< the key's lock file, held while building
   std::string input;              ///< the training data, removed at the end
   std::string output;             ///< the archive being written
-  std::string finalPrefix;        ///< the complete archive becomes finalPrefix-SUM.EXT
-  std::string extension;          ///< ".jsa" or ".aot"
+  std::string finalPrefix;        ///< the complete archive becomes finalPrefix-SUM.jsa
   std::string cacheFolder;        ///< the per-user folder, tidied afterwards
   std::string ownTag;             ///< the folder tag of this app's per-user files
   std::vector<std::string> java;  ///< the build command

@@ -68,37 +68,22 @@ std::string sharingOption(const std::vector<std::string>& vmArgs) {
   return std::string();
 }
 
-bool isAotCache(const std::string& path) {
-  return path.size() > 4 && path.compare(path.size() - 4, 4, ".aot") == 0;
-}
-
 std::vector<std::string> archiveOptions(const std::string& archive, int version,
                                         const std::string& errorFile) {
-  std::vector<std::string> options;
-  if (isAotCache(archive)) {
-    options.push_back("-XX:AOTCache=" + archive);
-  } else {
-    options.push_back("-XX:SharedArchiveFile=" + archive);
-    if (version == 10) options.push_back("-XX:+UseAppCDS");
-  }
+  std::vector<std::string> options = {"-XX:SharedArchiveFile=" + archive};
+  if (version == 10) options.push_back("-XX:+UseAppCDS");
   addQuietOptions(options, version, errorFile);
   return options;
 }
 
-std::vector<std::string> recordingOptions(CacheRoute route, const std::string& input, int version,
+std::vector<std::string> recordingOptions(const std::string& input, int version,
                                           const std::string& errorFile) {
-  std::vector<std::string> options;
-  if (route == CacheRoute::AotCache)
-    // Without the last two, the VM says on standard output that it wrote the data.
-    options = {"-XX:AOTMode=record", "-XX:AOTConfiguration=" + input,
-               "-XX:+UnlockDiagnosticVMOptions", "-XX:-DisplayVMOutput"};
-  else
-    options = {"-XX:DumpLoadedClassList=" + input};
+  std::vector<std::string> options = {"-XX:DumpLoadedClassList=" + input};
   addQuietOptions(options, version, errorFile);
   return options;
 }
 
-std::vector<std::string> buildCommand(CacheRoute route, int version, const std::string& java,
+std::vector<std::string> buildCommand(int version, const std::string& java,
                                       const std::vector<std::string>& vmArgs,
                                       const std::vector<std::string>& classPath,
                                       const std::string& input, const std::string& output,
@@ -106,15 +91,10 @@ std::vector<std::string> buildCommand(CacheRoute route, int version, const std::
   std::vector<std::string> command = {java};
   for (const std::string& option : vmArgs)
     if (!reachesOutside(option)) command.push_back(option);
-  if (route == CacheRoute::AotCache) {
-    command.insert(command.end(), {"-XX:AOTMode=create", "-XX:AOTConfiguration=" + input,
-                                   "-XX:AOTCache=" + output});
-  } else {
-    command.insert(command.end(), {"-Xshare:dump", "-XX:SharedClassListFile=" + input,
-                                   "-XX:SharedArchiveFile=" + output});
-    if (version >= 25) command.push_back("-XX:+AOTClassLinking");
-    if (version == 10) command.push_back("-XX:+UseAppCDS");
-  }
+  command.insert(command.end(), {"-Xshare:dump", "-XX:SharedClassListFile=" + input,
+                                 "-XX:SharedArchiveFile=" + output});
+  if (version >= 25) command.push_back("-XX:+AOTClassLinking");
+  if (version == 10) command.push_back("-XX:+UseAppCDS");
   if (!errorFile.empty()) command.push_back("-XX:ErrorFile=" + errorFile);
   command.insert(command.end(), {"-cp", joinedClassPath(classPath)});
   return command;

@@ -48,14 +48,14 @@ std::string errorFileOf(const Facts& facts) {
 void useArchive(StartupCachePlan& plan, const Facts& facts, const std::string& path) {
   plan.file = path;
   plan.message = "Using startup cache " + path;
-  plan.route = isAotCache(path) ? CacheRoute::AotCache : CacheRoute::ClassList;
+  plan.route = CacheRoute::ClassList;
   plan.vmOptions = archiveOptions(path, facts.version, errorFileOf(facts));
 }
 
 void recordInto(StartupCachePlan& plan, const Facts& facts, const std::string& input) {
   plan.recording = input;
   plan.message = "Recording startup cache " + input;
-  plan.vmOptions = recordingOptions(plan.route, input, facts.version, errorFileOf(facts));
+  plan.vmOptions = recordingOptions(input, facts.version, errorFileOf(facts));
 }
 
 void refuse(StartupCachePlan& plan, const std::string& reason) {
@@ -87,7 +87,7 @@ std::string decide(const StartupCacheRequest& request, Facts& facts, StartupCach
   if (!readWholeFile(releasePath, &key.releaseText, &error))
     return "cannot read " + releasePath + ": " + error;
   facts.version = javaFeatureVersion(key.releaseText);
-  plan.route = cacheRouteFor(facts.version, request.training);
+  plan.route = cacheRouteFor(facts.version);
   if (plan.route == CacheRoute::None)
     return facts.version == 0
                ? "no JAVA_VERSION in " + releasePath
@@ -185,9 +185,8 @@ bool useArchiveIn(const std::string& folder, bool shipped, const Facts& facts,
 
 // ---- recording ----------------------------------------------------------------------
 
-std::string trainingDataName(const std::string& prefix, CacheRoute route) {
-  return prefix + "." + std::to_string(currentProcessId()) +
-         (route == CacheRoute::AotCache ? ".aotconf" : ".classlist");
+std::string trainingDataName(const std::string& prefix) {
+  return prefix + "." + std::to_string(currentProcessId()) + ".classlist";
 }
 
 /// Sets up the recording of the key: its lock, its training data, the job
@@ -205,7 +204,7 @@ void record(const StartupCacheRequest& request, const Facts& facts, StartupCache
     return refuse(plan, "only " + std::to_string(free >> 20) + " MiB free in " + folder);
   if (!plan.keyLock.acquire(lock)) return refuse(plan, "another launch is recording it");
   removeOtherJobs(folder, prefix);
-  const std::string input = inFolder(folder, trainingDataName(prefix, plan.route));
+  const std::string input = inFolder(folder, trainingDataName(prefix));
   // The VM warns about a file it cannot write: the folder is tried first.
   if (!createNewFile(input)) return refuse(plan, "cannot write to " + folder);
   recordInto(plan, facts, input);
@@ -216,11 +215,10 @@ void record(const StartupCacheRequest& request, const Facts& facts, StartupCache
   job.input = input;
   job.output = input.substr(0, input.rfind('.')) + ".tmp";
   job.finalPrefix = inFolder(finalFolder, finalPrefix);
-  job.extension = plan.route == CacheRoute::AotCache ? ".aot" : ".jsa";
   job.cacheFolder = folder;
   job.ownTag = facts.tag;
   job.java =
-      buildCommand(plan.route, facts.version, inRuntime(facts.runtimeHome, javaProgramIn(hostOs)),
+      buildCommand(facts.version, inRuntime(facts.runtimeHome, javaProgramIn(hostOs)),
                    request.vmArgs, request.classPath, job.input, job.output, errorFileOf(facts));
 }
 
@@ -268,16 +266,13 @@ StartupCachePlan decideAndPrepare(const StartupCacheRequest& request, bool chang
 
 const char* const trainingRunVariable = "VANTREL_STARTUP_CACHE_TRAINING";
 
-CacheRoute cacheRouteFor(int featureVersion, bool shipped) {
-  if (featureVersion >= 25 && shipped) return CacheRoute::AotCache;
+CacheRoute cacheRouteFor(int featureVersion) {
   if (featureVersion >= 10) return CacheRoute::ClassList;
   return CacheRoute::None;
 }
 
 const char* describeRoute(CacheRoute route) {
   switch (route) {
-    case CacheRoute::AotCache:
-      return "AOT cache (-XX:AOTCache)";
     case CacheRoute::ClassList:
       return "static class archive (-XX:SharedArchiveFile)";
     case CacheRoute::None:

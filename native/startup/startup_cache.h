@@ -13,11 +13,11 @@
 #include "file_lock.h"
 #include "runtime_layout.h"
 
-/// The route of a cache recorded at the user's, or for shipping (`shipped`),
-/// for a runtime of `featureVersion` (javaFeatureVersion).
-CacheRoute cacheRouteFor(int featureVersion, bool shipped);
+/// The route of a cache, at the user's and for shipping alike, for a runtime
+/// of `featureVersion` (javaFeatureVersion).
+CacheRoute cacheRouteFor(int featureVersion);
 
-/// "static class archive (...)", "AOT cache (...)", ... for messages.
+/// "static class archive (...)" or "none", for messages.
 const char* describeRoute(CacheRoute route);
 
 /// The per-user cache folder of the program `appName` (the launcher's file

@@ -32,8 +32,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from run_e2e import Suite, config_with  # noqa: E402
 
 ARCHIVE = re.compile(r"startup-[0-9a-f]{16}-[0-9a-f]{16}-[0-9a-f]{16}\.jsa")
-SHIPPED = re.compile(r"startup-[0-9a-f]{16}-[0-9a-f]{16}\.(jsa|aot)")
-JOB_FILE = re.compile(r".*\.(classlist|aotconf|tmp)")
+SHIPPED = re.compile(r"startup-[0-9a-f]{16}-[0-9a-f]{16}\.jsa")
+JOB_FILE = re.compile(r".*\.(classlist|tmp)")
 # The -v lines of the launcher itself.
 LAUNCHER_LINES = ("  # ", "Changing", "Loading", "Passing", "Creating", "Invoking", "Destroyed",
                   "Using", "Recording", "No startup")
@@ -247,7 +247,7 @@ class CacheCase:
         scratch = {"XDG_CACHE_HOME": os.path.join(self.s.work, "training"),
                    "VANTREL_STARTUP_CACHE_TRAINING": "2"}
         self.expect("a training run ended through System.exit", self.run(scratch, ["hook"]),
-                    r"Recording startup cache .*\.(aotconf|classlist)",
+                    r"Recording startup cache .*\.classlist",
                     "waiting\nshutdown hook ran\n")
         shipped_folder = os.path.join(self.folder, "startup-cache")
         self.truth("...writes the archive into the app folder",
