@@ -48,7 +48,6 @@ std::string errorFileOf(const Facts& facts) {
 void useArchive(StartupCachePlan& plan, const Facts& facts, const std::string& path) {
   plan.file = path;
   plan.message = "Using startup cache " + path;
-  plan.route = CacheRoute::ClassList;
   plan.vmOptions = archiveOptions(path, facts.version, errorFileOf(facts));
 }
 
